@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Wine environment for the tests: an X display, a Wine prefix with its
+# wineserver, and qemu-i386 for the 32-bit Wine loader.
+#
+#   wine-env.sh setup STATE     start what is missing, write STATE/env
+#   wine-env.sh teardown STATE  stop what setup started
+#   wine-env.sh run STATE ARCH PROGRAM [ARGS...]   run a Windows program
+#
+# STATE is a folder that holds the prefix, the preload shim and the record
+# of what was started. Set VELMAR_KEEP_BINFMT=1 to leave the qemu-i386
+# registration in place at teardown (when several runs share the machine).
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+command=${1:?usage: wine-env.sh setup|teardown|run STATE ...}
+state=${2:?state folder missing}
+shift 2
+mkdir -p "$state"
+state=$(cd "$state" && pwd)
+
+binfmt_dir=/proc/sys/fs/binfmt_misc
+binfmt_name=velmar-qemu-i386
+
+wine_environment() {
+    export WINEPREFIX="$state/prefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES='mscoree,mshtml='
+    # A literal $LIB: the dynamic loader picks the shim of the process's own
+    # word size, so 64-bit processes load the empty copy.
+    export LD_PRELOAD="$state/shim/\$LIB/velmar-mmap-shim.so"
+    if [ -f "$state/display" ]; then
+        export DISPLAY=":$(cat "$state/display")"
+    fi
+}
+
+build_shim() {
+    local lib32 lib64
+    lib32="$state/shim/lib/i386-linux-gnu"
+    lib64="$state/shim/lib/x86_64-linux-gnu"
+    mkdir -p "$lib32" "$lib64" "$state/shim/lib32" "$state/shim/lib64"
+    gcc -m32 -O2 -nostdlib -fPIC -shared -o "$lib32/velmar-mmap-shim.so" "$here/mmap-shim.c"
+    gcc -O2 -nostdlib -fPIC -shared -o "$lib64/velmar-mmap-shim.so" "$here/mmap-shim.c"
+    # $LIB expands to lib, lib32 or lib64 on some systems; cover them all.
+    cp "$lib32/velmar-mmap-shim.so" "$state/shim/lib32/"
+    cp "$lib64/velmar-mmap-shim.so" "$state/shim/lib64/"
+    cp "$lib64/velmar-mmap-shim.so" "$state/shim/lib/"
+}
+
+register_binfmt() {
+    if [ ! -e "$binfmt_dir/register" ]; then
+        mount -t binfmt_misc binfmt_misc "$binfmt_dir"
+    fi
+    if [ -e "$binfmt_dir/$binfmt_name" ] || grep -qs '^interpreter .*qemu-i386' "$binfmt_dir"/* 2>/dev/null; then
+        return
+    fi
+    local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    echo ":$binfmt_name:M::$magic:$mask:/usr/bin/qemu-i386:F" > "$binfmt_dir/register"
+    touch "$state/binfmt-registered"
+}
+
+free_display() {
+    local n
+    for n in $(seq 90 140); do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            echo "$n"
+            return
+        fi
+    done
+    echo "no free X display" >&2
+    return 1
+}
+
+start_xvfb() {
+    if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+        return
+    fi
+    local n
+    n=$(free_display)
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    echo $! > "$state/xvfb.pid"
+    echo "$n" > "$state/display"
+    local i
+    for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return
+        sleep 0.1
+    done
+    echo "Xvfb did not start on :$n" >&2
+    return 1
+}
+
+setup() {
+    build_shim
+    register_binfmt
+    start_xvfb
+    wine_environment
+    # The wineserver and Wine's services inherit the output of whoever starts
+    # them first; start them here, away from any test's pipes.
+    mkdir -p "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1
+    if [ ! -f "$WINEPREFIX/.velmar-ready" ]; then
+        /usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
+        touch "$WINEPREFIX/.velmar-ready"
+    fi
+    /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+}
+
+teardown() {
+    wine_environment
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    if [ -f "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+        rm -f "$state/xvfb.pid" "$state/display"
+    fi
+    if [ -f "$state/binfmt-registered" ] && [ -z "${VELMAR_KEEP_BINFMT:-}" ]; then
+        echo -1 > "$binfmt_dir/$binfmt_name" 2>/dev/null || true
+        rm -f "$state/binfmt-registered"
+    fi
+}
+
+run() {
+    local arch=${1:?architecture missing}
+    shift
+    wine_environment
+    if [ "$arch" = x64 ]; then
+        exec /usr/lib/wine/wine64 "$@"
+    else
+        exec /usr/lib/wine/wine "$@"
+    fi
+}
+
+case "$command" in
+    setup) setup ;;
+    teardown) teardown ;;
+    run) run "$@" ;;
+    *) echo "unknown command $command" >&2; exit 2 ;;
+esac
