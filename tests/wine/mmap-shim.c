@@ -8,6 +8,8 @@
 #define SYS_mmap2 192
 #define MAP_FIXED_NOREPLACE 0x100000
 #define EEXIST 17
+#define EINVAL 22
+#define PAGE_MASK 4095
 
 static long raw_syscall6(long number, long a, long b, long c, long d, long e, long f)
 {
@@ -46,6 +48,14 @@ static void *finish(long result, void *wanted, int flags, unsigned long length)
 void *mmap64(void *address, unsigned long length, int protection, int flags, int fd,
              long long offset)
 {
+    /* mmap2 counts the offset in pages, so an unaligned offset would silently
+       map the wrong bytes. Wine maps PE sections with 512-byte file alignment
+       this way and falls back to reading the file only when it gets EINVAL.
+       A page number must also fit the 32-bit register. */
+    if ((offset & PAGE_MASK) || ((unsigned long long)offset >> 44)) {
+        *__errno_location() = EINVAL;
+        return (void *)-1;
+    }
     long result = raw_syscall6(SYS_mmap2, (long)address, (long)length, protection, flags, fd,
                                (long)(offset >> 12));
     return finish(result, address, flags, length);

@@ -1,0 +1,32 @@
+# What a packager sets to brand the launcher: the icon, the product name and
+# version in the version block, and the name of the program file.
+set(VELMAR_OUTPUT_NAME "velmar" CACHE STRING "File name of the launcher, without .exe")
+set(VELMAR_ICON "${PROJECT_SOURCE_DIR}/src/resources/velmar.ico" CACHE FILEPATH "Icon of the launcher (.ico)")
+set(VELMAR_PRODUCT_NAME "velmar" CACHE STRING "ProductName and FileDescription of the version block")
+set(VELMAR_PRODUCT_VERSION "${PROJECT_VERSION}.0" CACHE STRING "Product and file version, four numbers a.b.c.d")
+set(VELMAR_COMPANY_NAME "" CACHE STRING "CompanyName of the version block")
+set(VELMAR_COPYRIGHT "" CACHE STRING "LegalCopyright of the version block")
+
+if(NOT VELMAR_PRODUCT_VERSION MATCHES "^[0-9]+(\\.[0-9]+)?(\\.[0-9]+)?(\\.[0-9]+)?$")
+  message(FATAL_ERROR "VELMAR_PRODUCT_VERSION must be up to four numbers, such as 2.1.0.7")
+endif()
+string(REPLACE "." ";" _velmar_parts "${VELMAR_PRODUCT_VERSION}")
+list(LENGTH _velmar_parts _velmar_count)
+while(_velmar_count LESS 4)
+  list(APPEND _velmar_parts 0)
+  math(EXPR _velmar_count "${_velmar_count} + 1")
+endwhile()
+string(REPLACE ";" "," VELMAR_VERSION_COMMAS "${_velmar_parts}")
+
+# Texts go into the resource script as C string literals.
+function(velmar_rc_string out value)
+  string(REPLACE "\\" "\\\\" value "${value}")
+  string(REPLACE "\"" "\"\"" value "${value}")
+  set(${out} "${value}" PARENT_SCOPE)
+endfunction()
+velmar_rc_string(VELMAR_RC_PRODUCT_NAME "${VELMAR_PRODUCT_NAME}")
+velmar_rc_string(VELMAR_RC_COMPANY_NAME "${VELMAR_COMPANY_NAME}")
+velmar_rc_string(VELMAR_RC_COPYRIGHT "${VELMAR_COPYRIGHT}")
+velmar_rc_string(VELMAR_RC_OUTPUT_NAME "${VELMAR_OUTPUT_NAME}")
+file(TO_CMAKE_PATH "${VELMAR_ICON}" _velmar_icon)
+velmar_rc_string(VELMAR_RC_ICON "${_velmar_icon}")

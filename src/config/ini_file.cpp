@@ -1,0 +1,197 @@
+#include "config/ini_file.h"
+
+#include "core/messages.h"
+#include "resources/resource.h"
+#include "support/handles.h"
+
+namespace velmar {
+
+namespace {
+
+constexpr DWORD kInitialValueBuffer = 256;
+constexpr DWORD kModulePathBuffer = 260;
+constexpr std::wstring_view kFolderNameForbidden = L"\\?\"|><:/*";
+
+std::wstring environmentVariable(const wchar_t* name)
+{
+    // Read whole, however long: a cut APPDATA would point somewhere else.
+    DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0) {
+        return {};
+    }
+    std::wstring value(size, L'\0');
+    DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
+}  // namespace
+
+DWORD IniFile::probe() const
+{
+    UniqueFile file(::CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return ::GetLastError();
+    }
+    char bytes[4];
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), bytes, sizeof bytes, &read, nullptr)) {
+        return ::GetLastError();
+    }
+    return 0;
+}
+
+std::wstring IniFile::getString(std::wstring_view section, std::wstring_view key) const
+{
+    const std::wstring sectionName(section);
+    const std::wstring keyName(key);
+    for (DWORD size = kInitialValueBuffer;; size *= 2) {
+        std::wstring buffer(size, L'\0');
+        DWORD length = ::GetPrivateProfileStringW(sectionName.c_str(), keyName.c_str(), L"",
+                                                  buffer.data(), size, path_.c_str());
+        if (length != size - 1) {
+            buffer.resize(length);
+            return buffer;
+        }
+    }
+}
+
+std::vector<std::wstring> IniFile::getSectionNames() const
+{
+    for (DWORD size = kInitialValueBuffer;; size *= 2) {
+        std::wstring buffer(size, L'\0');
+        DWORD length = ::GetPrivateProfileSectionNamesW(buffer.data(), size, path_.c_str());
+        if (length == size - 2) {
+            continue;
+        }
+        std::vector<std::wstring> names;
+        for (size_t start = 0; start < length;) {
+            size_t end = buffer.find(L'\0', start);
+            if (end == std::wstring::npos || end > length) {
+                end = length;
+            }
+            if (end > start) {
+                names.push_back(buffer.substr(start, end - start));
+            }
+            start = end + 1;
+        }
+        return names;
+    }
+}
+
+bool IniFile::putString(std::wstring_view section, std::wstring_view key,
+                        std::wstring_view value) const
+{
+    return ::WritePrivateProfileStringW(std::wstring(section).c_str(), std::wstring(key).c_str(),
+                                        std::wstring(value).c_str(), path_.c_str()) != FALSE;
+}
+
+bool IniFile::deleteFile() const
+{
+    return ::DeleteFileW(path_.c_str()) != FALSE;
+}
+
+std::wstring LayeredIniFile::getString(std::wstring_view section, std::wstring_view key) const
+{
+    std::wstring value = IniFile::getString(section, key);
+    if (!value.empty()) {
+        return value;
+    }
+    std::wstring appended = IniFile::getString(std::wstring(section) + L"+", key);
+    if (appended.empty() || appended.front() == L' ') {
+        return appended;
+    }
+    return L" " + appended;
+}
+
+std::optional<std::wstring> modulePath()
+{
+    wchar_t buffer[kModulePathBuffer] = {};
+    DWORD length = ::GetModuleFileNameW(nullptr, buffer, kModulePathBuffer);
+    if (length == 0 || length >= kModulePathBuffer) {
+        DWORD error = length == 0 ? ::GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+        ReportWindowsError(nullptr, IDS_WINDOWS_EXCEPTION, LoadMessage(IDS_NO_MODULE_PATH), error);
+        return std::nullopt;
+    }
+    return std::wstring(buffer, length);
+}
+
+std::optional<std::wstring> iniPathFor(std::wstring_view executablePath)
+{
+    size_t dot = executablePath.rfind(L'.');
+    if (dot == std::wstring_view::npos) {
+        return std::nullopt;
+    }
+    return std::wstring(executablePath.substr(0, dot + 1)) + L"ini";
+}
+
+std::optional<std::wstring> launcherIniPath()
+{
+    std::optional<std::wstring> path = modulePath();
+    return path ? iniPathFor(*path) : std::nullopt;
+}
+
+std::wstring cleanProductName(std::wstring_view productName)
+{
+    std::wstring clean;
+    for (wchar_t c : productName) {
+        if (kFolderNameForbidden.find(c) == std::wstring_view::npos) {
+            clean.push_back(c);
+        }
+    }
+    return clean;
+}
+
+namespace {
+
+std::wstring baseIniName(std::wstring_view executablePath)
+{
+    size_t slash = executablePath.rfind(L'\\');
+    std::wstring_view name =
+        slash == std::wstring_view::npos ? executablePath : executablePath.substr(slash + 1);
+    size_t dot = name.rfind(L'.');
+    if (dot != std::wstring_view::npos) {
+        name = name.substr(0, dot);
+    }
+    return std::wstring(name) + L".ini";
+}
+
+}  // namespace
+
+std::wstring composePerUserIniPath(std::wstring_view appData, std::wstring_view productName,
+                                   std::wstring_view productCode,
+                                   std::wstring_view executablePath)
+{
+    return std::wstring(appData) + L"\\" + cleanProductName(productName) + L"\\" +
+           std::wstring(productCode) + L"\\" + baseIniName(executablePath);
+}
+
+std::wstring perUserIniPath(std::wstring_view executablePath, std::wstring_view productName,
+                            std::wstring_view productCode, bool createFolders)
+{
+    const std::wstring productFolder =
+        environmentVariable(L"APPDATA") + L"\\" + cleanProductName(productName);
+    const std::wstring codeFolder = productFolder + L"\\" + std::wstring(productCode);
+    if (createFolders) {
+        // Either may exist already; a folder that cannot be made shows
+        // later as a write that fails, which costs only the saved choice.
+        ::CreateDirectoryW(productFolder.c_str(), nullptr);
+        ::CreateDirectoryW(codeFolder.c_str(), nullptr);
+    }
+    return codeFolder + L"\\" + baseIniName(executablePath);
+}
+
+void applyWorkingDirOverride()
+{
+    std::optional<std::wstring> path = modulePath();
+    if (!path) {
+        return;
+    }
+    size_t slash = path->rfind(L'\\');
+    if (slash != std::wstring::npos && slash > 0) {
+        ::SetCurrentDirectoryW(path->substr(0, slash).c_str());
+    }
+}
+
+}  // namespace velmar

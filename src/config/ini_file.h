@@ -1,0 +1,79 @@
+// INI files of the launcher: where they are, and the accessors that read
+// and write them through the profile API. An accessor is a short-lived
+// value bound to a path; it keeps no file open.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmar {
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // 0 when the first bytes of the file can be read, else the error code.
+    virtual DWORD probe() const = 0;
+    // The value, empty when the file, the section or the key is missing.
+    virtual std::wstring getString(std::wstring_view section, std::wstring_view key) const = 0;
+    virtual std::vector<std::wstring> getSectionNames() const = 0;
+    virtual bool putString(std::wstring_view section, std::wstring_view key,
+                           std::wstring_view value) const = 0;
+    virtual bool deleteFile() const = 0;
+};
+
+class IniFile : public SettingsStore {
+public:
+    explicit IniFile(std::wstring path) : path_(std::move(path)) {}
+
+    DWORD probe() const override;
+    std::wstring getString(std::wstring_view section, std::wstring_view key) const override;
+    std::vector<std::wstring> getSectionNames() const override;
+    bool putString(std::wstring_view section, std::wstring_view key,
+                   std::wstring_view value) const override;
+    bool deleteFile() const override;
+
+    const std::wstring& path() const noexcept { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+// Falls back, key by key, to the append section ("Section+"), whose value
+// is used with one blank in front of it.
+class LayeredIniFile : public IniFile {
+public:
+    using IniFile::IniFile;
+    std::wstring getString(std::wstring_view section, std::wstring_view key) const override;
+};
+
+// The launcher's own executable path; shows message 202 with 208 and
+// returns nothing when it cannot be obtained.
+std::optional<std::wstring> modulePath();
+
+// The path cut after its last "." with "ini" appended; nothing when the
+// path has no ".". The dot is searched in the whole path.
+std::optional<std::wstring> iniPathFor(std::wstring_view executablePath);
+
+std::optional<std::wstring> launcherIniPath();
+
+// The product name without the nine characters a folder name cannot hold.
+std::wstring cleanProductName(std::wstring_view productName);
+
+// APPDATA\<clean product name>\<product code>\<base name>.ini, without
+// touching the file system.
+std::wstring composePerUserIniPath(std::wstring_view appData, std::wstring_view productName,
+                                   std::wstring_view productCode,
+                                   std::wstring_view executablePath);
+
+// The per-user INI of an executable; creates its two folders on request.
+std::wstring perUserIniPath(std::wstring_view executablePath, std::wstring_view productName,
+                            std::wstring_view productCode, bool createFolders);
+
+// The folder of the launcher's executable becomes the current directory.
+void applyWorkingDirOverride();
+
+}  // namespace velmar

@@ -1,0 +1,93 @@
+#include "core/command_line.h"
+
+#include "core/launcher.h"
+#include "core/messages.h"
+#include "resources/resource.h"
+#include "support/handles.h"
+
+#include <cwctype>
+
+namespace velmar {
+
+namespace {
+
+std::wstring_view trimWhiteSpace(std::wstring_view text)
+{
+    while (!text.empty() && std::iswspace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && std::iswspace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+}  // namespace
+
+void SplitArguments(std::wstring_view text, std::vector<std::wstring>& arguments)
+{
+    text = trimWhiteSpace(text);
+    size_t position = 0;
+    while (position < text.size()) {
+        if (text[position] == L'"') {
+            size_t closing = text.find(L'"', position + 1);
+            if (closing == std::wstring_view::npos) {
+                arguments.emplace_back(text.substr(position + 1));
+                return;
+            }
+            arguments.emplace_back(text.substr(position + 1, closing - position - 1));
+            position = closing + 1;
+        } else {
+            size_t blank = text.find(L' ', position);
+            if (blank == std::wstring_view::npos) {
+                arguments.emplace_back(text.substr(position));
+                return;
+            }
+            arguments.emplace_back(text.substr(position, blank - position));
+            position = blank;
+        }
+        while (position < text.size() && text[position] == L' ') {
+            ++position;
+        }
+    }
+}
+
+std::vector<std::wstring> ReadCommandLine()
+{
+    std::vector<std::wstring> arguments;
+    SplitArguments(::GetCommandLineW(), arguments);
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin());
+    }
+    return arguments;
+}
+
+DWORD RelaunchPair(const Launcher& launcher)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // CreateProcessW may write into the command line; give it a copy.
+    std::wstring commandLine = ::GetCommandLineW();
+    if (!::CreateProcessW(launcher.pairProduct.c_str(), commandLine.data(), nullptr, nullptr,
+                          FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        // Reporting success here would hide that nothing was started.
+        DWORD error = ::GetLastError();
+        ReportWindowsError(launcher.splashWindow, IDS_WINDOWS_EXCEPTION,
+                           LoadMessage(IDS_PAIR_NOT_STARTED), error);
+        return kFailureExitCode;
+    }
+    UniqueHandle processHandle(process.hProcess);
+    UniqueHandle threadHandle(process.hThread);
+    if (!launcher.pairReturnCode) {
+        return 0;
+    }
+    DWORD exitCode = 0;
+    if (::WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(processHandle.get(), &exitCode)) {
+        return 0;
+    }
+    return exitCode;
+}
+
+}  // namespace velmar

@@ -1,0 +1,105 @@
+// The central record of the launcher: every setting, the command line, the
+// runtime chosen, the JVM options and the state of the VM, the splash and
+// the single-instance mode. One Launcher lives on the main thread's stack
+// from the entry point to its end; each field has one writer, and readers
+// start after the writer is done, so no field is locked.
+#pragma once
+
+#include "runtime/java_version.h"
+#include "support/handles.h"
+
+#include <windows.h>
+
+#include <jni.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmar {
+
+class NativeSplashWindow;
+struct InstanceArea;
+
+using SplashCloseFunction = void(__cdecl*)();
+using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
+using GetDefaultInitArgsFunction = jint(JNICALL*)(void*);
+using FindBootClassFunction = jclass(JNICALL*)(JNIEnv*, const char*);
+
+class Launcher {
+public:
+    Launcher();
+    ~Launcher();
+    Launcher(const Launcher&) = delete;
+    Launcher& operator=(const Launcher&) = delete;
+
+    // Settles the settings, the instance situation and the runtime; false
+    // when the launch cannot go on (the user has been told).
+    bool Prepare();
+    // Starts the pair, waits for the first instance, or hosts the VM;
+    // returns the process exit code.
+    DWORD Run();
+
+    // Fields, in the order of the record.
+    UniqueHandle splashThread;
+    DWORD splashThreadId = 0;
+    std::wstring splashImagePath;
+    std::wstring splashShadow;
+    int jvmType = 0;
+    std::wstring jvmLibraryPath;
+    JavaVM* javaVm = nullptr;
+    JNIEnv* jniEnv = nullptr;
+    std::wstring mainClass;
+    JavaVersion foundVersion;
+    JavaVersion minimumVersion;
+    JavaVersion maximumVersion;
+    std::vector<std::wstring> arguments;
+    std::unique_ptr<NativeSplashWindow> nativeSplash;
+    HWND splashWindow = nullptr;
+    bool isService = false;
+    bool jdkSelected = false;
+    bool jreSelected = false;
+    bool bothKindsAllowed = true;
+    bool jrockitAccepted = false;
+    bool sunAccepted = true;
+    bool ibmAccepted = false;
+    bool jrockitFavored = false;
+    bool sunFavored = true;
+    bool ibmFavored = false;
+    std::wstring productName;
+    std::wstring productCode;
+    std::vector<std::string> jvmOptions;
+    std::vector<std::wstring> preferredVersions;
+    std::wstring jrePathSetting;
+    std::wstring libraryPath;
+    InstanceArea* instanceBlock = nullptr;
+    UniqueHandle instanceMapping;
+    UniqueHandle instanceListener;
+    bool isPrimaryInstance = false;
+    bool singleInstance = false;
+    UniqueHandle mainStartedEvent;
+    std::wstring outputFile;
+    std::wstring errorFile;
+    bool appendOutput = false;
+    bool appendError = false;
+    std::wstring systemPath;
+    std::wstring extraArguments;
+    std::wstring pairProduct;
+    bool pairReturnCode = false;
+    bool failureCheck = false;
+    bool overrideWorkingDir = false;
+    size_t javaThreadStackSize = 0;
+    SplashCloseFunction splashClose = nullptr;
+    bool relaunchPair = false;
+    CreateJavaVmFunction createJavaVm = nullptr;
+    GetDefaultInitArgsFunction getDefaultInitArgs = nullptr;
+    FindBootClassFunction findBootClass = nullptr;
+
+private:
+    void tearDown();
+};
+
+// Exit code of a launch that failed.
+inline constexpr DWORD kFailureExitCode = static_cast<DWORD>(-1);
+
+}  // namespace velmar

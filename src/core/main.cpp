@@ -1,0 +1,22 @@
+// Process entry: one Launcher, its two phases, its teardown, and the exit
+// code of the Java application.
+#include "core/launcher.h"
+
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    DWORD exitCode = velmar::kFailureExitCode;
+    {
+        velmar::Launcher launcher;
+        // Narrow texts for the VM (options, class names) use the thread's
+        // ANSI code page; make it the system's.
+        ::SetThreadLocale(::GetSystemDefaultLCID());
+        // Registers the window-procedure machinery before any window exists.
+        ::DefWindowProcW(nullptr, WM_NULL, 0, 0);
+        if (launcher.Prepare()) {
+            exitCode = launcher.Run();
+        }
+    }
+    return static_cast<int>(exitCode);
+}

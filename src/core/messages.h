@@ -1,0 +1,56 @@
+// The launcher's error reporting: texts from the executable's string table,
+// printf-style formatting of %s and %d, and the modal error box.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace velmar {
+
+// A text given either directly or as a string-table id.
+class MessageRef {
+public:
+    MessageRef(int id) : id_(static_cast<UINT>(id)) {}
+    MessageRef(UINT id) : id_(id) {}
+    MessageRef(std::wstring_view text) : text_(text), isText_(true) {}
+    MessageRef(const wchar_t* text) : text_(text), isText_(true) {}
+    MessageRef(const std::wstring& text) : text_(text), isText_(true) {}
+
+    std::wstring resolve() const;
+
+private:
+    UINT id_ = 0;
+    std::wstring_view text_;
+    bool isText_ = false;
+};
+
+// The text of a string-table id in the thread's language; empty when the id
+// is not in the table.
+std::wstring LoadMessage(UINT id);
+
+// One argument of a format: %s takes a text, %d a signed 32-bit number.
+using FormatArgument = std::variant<std::wstring_view, long>;
+
+// Replaces %s and %d, in order, by the arguments; "%%" gives "%". A
+// directive without an argument left, or one of the wrong kind, is dropped,
+// so a faulty translation cannot read past the arguments.
+std::wstring FormatMessageText(std::wstring_view format,
+                               std::initializer_list<FormatArgument> arguments);
+
+// MessageBoxW with the error icon and an OK button; the default caption
+// when none is given. Returns the box's result, 0 when no box was shown.
+int ShowErrorBox(HWND owner, MessageRef text, std::optional<MessageRef> caption = std::nullopt);
+
+// "format id, one string, an error number" (202 with a detail text, 222).
+int ReportWindowsError(HWND owner, UINT formatId, std::wstring_view detail, DWORD errorNumber);
+// "format id, two strings" (203).
+int ReportTwoStrings(HWND owner, UINT formatId, std::wstring_view first, std::wstring_view second);
+// "format id, one string" (211, 215).
+int ReportOneString(HWND owner, UINT formatId, std::wstring_view text);
+
+}  // namespace velmar

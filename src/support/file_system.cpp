@@ -1,0 +1,194 @@
+#include "support/file_system.h"
+
+#include <algorithm>
+
+namespace velmar {
+
+namespace {
+
+std::wstring withLongPathPrefix(std::wstring_view path)
+{
+    if (path.size() < kLongPathThreshold || hasLongPathPrefix(path)) {
+        return std::wstring(path);
+    }
+    return std::wstring(kLongPathPrefix) + std::wstring(path);
+}
+
+std::optional<std::wstring> fullPathOf(const std::wstring& path)
+{
+    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return std::nullopt;
+    }
+    std::wstring full(size, L'\0');
+    DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) {
+        return std::nullopt;
+    }
+    full.resize(length);
+    return full;
+}
+
+}  // namespace
+
+bool FindFileState::findFirst(std::optional<std::wstring_view> pattern)
+{
+    search_.reset();
+    found_ = false;
+    root_.clear();
+
+    std::wstring searchPattern = withLongPathPrefix(pattern.value_or(L"*.*"));
+    search_.reset(::FindFirstFileW(searchPattern.c_str(), &data_));
+    if (!search_) {
+        return false;
+    }
+    std::optional<std::wstring> full = fullPathOf(searchPattern);
+    if (!full) {
+        search_.reset();
+        ::SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    size_t separator = full->find_last_of(L"\\/");
+    root_ = separator == std::wstring::npos ? *full : full->substr(0, separator);
+    found_ = true;
+    return true;
+}
+
+bool FindFileState::findNext()
+{
+    found_ = search_ && ::FindNextFileW(search_.get(), &data_);
+    return found_;
+}
+
+bool hasLongPathPrefix(std::wstring_view path)
+{
+    return path.substr(0, kLongPathPrefix.size()) == kLongPathPrefix;
+}
+
+bool isUncPath(std::wstring_view path)
+{
+    return path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?';
+}
+
+bool isAbsolutePath(std::wstring_view path)
+{
+    return path.size() >= 2 && ((path[0] == L'\\' && path[1] == L'\\') || path[1] == L':');
+}
+
+std::vector<std::wstring> splitPath(std::wstring_view path)
+{
+    std::wstring root;
+    std::wstring_view rest = path;
+    if (hasLongPathPrefix(rest)) {
+        rest.remove_prefix(kLongPathPrefix.size());
+        root = kLongPathPrefix;
+    }
+    size_t k = rest.find(L'\\', isUncPath(rest) ? 2 : 0);
+    if (k == std::wstring_view::npos) {
+        k = rest.size();
+    }
+    root.append(rest.substr(0, k));
+    rest.remove_prefix(std::min(k + 1, rest.size()));
+
+    std::vector<std::wstring> parts;
+    if (!root.empty()) {
+        parts.push_back(root);
+    }
+    while (!rest.empty()) {
+        size_t slash = rest.find(L'\\');
+        if (slash == std::wstring_view::npos) {
+            parts.emplace_back(rest);
+            break;
+        }
+        parts.emplace_back(rest.substr(0, slash));
+        rest.remove_prefix(slash + 1);
+    }
+    return parts;
+}
+
+DWORD createFileDirectories(std::wstring_view filePath)
+{
+    if (pathExists(filePath)) {
+        return 0;
+    }
+    const bool network = isUncPath(filePath);
+    std::vector<std::wstring> parts = splitPath(filePath);
+    if (parts.empty()) {
+        return 0;
+    }
+    std::wstring built = parts.front();
+    bool createdBuilt = false;
+    DWORD error = 0;
+    for (size_t i = 1; i + 1 < parts.size(); ++i) {
+        std::wstring candidate = built + L"\\" + parts[i];
+        if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
+            createdBuilt = true;
+        } else {
+            error = ::GetLastError();
+            if (error != ERROR_ALREADY_EXISTS && !network) {
+                // Leave no half-made folder behind that only this call made.
+                if (i > 1 && createdBuilt) {
+                    removeFolder(built);
+                }
+                break;
+            }
+            createdBuilt = false;
+        }
+        built = std::move(candidate);
+    }
+    return (error == 0 || error == ERROR_ALREADY_EXISTS) ? 0 : error;
+}
+
+DWORD queryPathInfo(std::wstring_view path, PathInfo& info)
+{
+    if (path.empty()) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (!isAbsolutePath(path)) {
+        return ERROR_PATH_NOT_FOUND;
+    }
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle search(::FindFirstFileW(std::wstring(path).c_str(), &data));
+    if (!search) {
+        return ::GetLastError();
+    }
+    info.lastWriteTime = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                         data.ftLastWriteTime.dwLowDateTime;
+    info.sizeLow = data.nFileSizeLow;
+    return 0;
+}
+
+bool pathExists(std::wstring_view path)
+{
+    PathInfo info;
+    return queryPathInfo(path, info) == 0;
+}
+
+bool removeFolder(std::wstring_view path)
+{
+    return ::RemoveDirectoryW(withLongPathPrefix(path).c_str()) != FALSE;
+}
+
+void expandTimestamp(std::wstring& name, const SYSTEMTIME& time)
+{
+    size_t first = name.find(L'%');
+    if (first == std::wstring::npos) {
+        return;
+    }
+    size_t last = name.rfind(L'%');
+    std::wstring picture = last > first ? name.substr(first + 1, last - first - 1) : std::wstring();
+    if (picture.find(L'L') != std::wstring::npos) {
+        std::wstring millis = std::to_wstring(time.wMilliseconds);
+        for (size_t at = picture.find(L'L'); at != std::wstring::npos;
+             at = picture.find(L'L', at + millis.size())) {
+            picture.replace(at, 1, millis);
+        }
+    }
+    wchar_t timeText[260] = {};
+    ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, picture.c_str(), timeText, 260);
+    wchar_t dateText[260] = {};
+    ::GetDateFormatW(LOCALE_USER_DEFAULT, 0, &time, timeText, dateText, 260);
+    name = name.substr(0, first) + dateText + name.substr(last + 1);
+}
+
+}  // namespace velmar

@@ -1,0 +1,68 @@
+// File-system helpers on wide paths: a find-first search that also yields
+// the folder of its match, creation of the folders of a file path, path
+// splitting with long-path and network-path handling, existence queries and
+// the expansion of a time-stamp pattern in a file name. None shows a
+// message; results carry the failure.
+#pragma once
+
+#include "support/handles.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmar {
+
+inline constexpr std::wstring_view kLongPathPrefix = L"\\\\?\\";
+inline constexpr size_t kLongPathThreshold = 260;
+
+// One find-first search. Destroying the state closes an open search.
+class FindFileState {
+public:
+    // Starts a new search ("*.*" without a pattern); true when an entry
+    // matches. On success root() is the folder holding the matches.
+    bool findFirst(std::optional<std::wstring_view> pattern = std::nullopt);
+    bool findNext();
+
+    const WIN32_FIND_DATAW& data() const noexcept { return data_; }
+    bool found() const noexcept { return found_; }
+    const std::wstring& root() const noexcept { return root_; }
+
+private:
+    WIN32_FIND_DATAW data_{};
+    UniqueFindHandle search_;
+    bool found_ = false;
+    std::wstring root_;
+};
+
+bool hasLongPathPrefix(std::wstring_view path);
+// More than two characters, two leading backslashes, and no "?" third.
+bool isUncPath(std::wstring_view path);
+// Two leading backslashes, or ":" as the second character.
+bool isAbsolutePath(std::wstring_view path);
+
+// Root first, then the components. Forward slashes do not separate.
+std::vector<std::wstring> splitPath(std::wstring_view path);
+
+// Creates every folder of a file path between its root and its file name.
+// Returns 0 or a Windows error code.
+DWORD createFileDirectories(std::wstring_view filePath);
+
+struct PathInfo {
+    uint64_t lastWriteTime = 0;
+    DWORD sizeLow = 0;
+};
+// 0 or a Windows error code; relative paths give ERROR_PATH_NOT_FOUND.
+DWORD queryPathInfo(std::wstring_view path, PathInfo& info);
+bool pathExists(std::wstring_view path);
+bool removeFolder(std::wstring_view path);
+
+// Replaces the text from the first to the last "%" by the time formatted
+// with the picture between them ("L" stands for the milliseconds).
+void expandTimestamp(std::wstring& name, const SYSTEMTIME& time);
+
+}  // namespace velmar

@@ -1,0 +1,96 @@
+#include "support/text.h"
+
+#include <windows.h>
+
+namespace velmar {
+
+std::vector<std::wstring> splitList(std::wstring_view text)
+{
+    std::vector<std::wstring> items;
+    size_t start = 0;
+    for (size_t separator = text.find(L';'); separator != std::wstring_view::npos;
+         separator = text.find(L';', start)) {
+        items.emplace_back(text.substr(start, separator - start));
+        start = separator + 1;
+    }
+    if (start < text.size()) {
+        items.emplace_back(text.substr(start));
+    }
+    return items;
+}
+
+namespace {
+wchar_t asciiLower(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+}  // namespace
+
+bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool startsWith(std::wstring_view text, std::wstring_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool endsWith(std::wstring_view text, std::wstring_view suffix)
+{
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::wstring_view cutAtLastBackslash(std::wstring_view path)
+{
+    size_t slash = path.rfind(L'\\');
+    return slash == std::wstring_view::npos ? path : path.substr(0, slash);
+}
+
+std::string toThreadAnsi(std::wstring_view text)
+{
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    int size = ::WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length,
+                                     nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, result.data(),
+                          size, nullptr, nullptr);
+    return result;
+}
+
+std::wstring fromUtf8(std::string_view text)
+{
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring result(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, result.data(), size);
+    return result;
+}
+
+std::string toUtf8(std::wstring_view text)
+{
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+}  // namespace velmar
