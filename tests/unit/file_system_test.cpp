@@ -1,0 +1,161 @@
+#include "support/file_system.h"
+
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace velmar {
+namespace {
+
+using testing::TempFolder;
+using testing::writeTextFile;
+using List = std::vector<std::wstring>;
+
+struct SplitCase {
+    const wchar_t* path;
+    List expected;
+};
+
+class SplitPathTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitPathTest, GivesRootThenComponents)
+{
+    EXPECT_EQ(splitPath(GetParam().path), GetParam().expected) << "path: " << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SplitPathTest,
+    ::testing::Values(
+        SplitCase{L"C:\\a\\b\\f.txt", {L"C:", L"a", L"b", L"f.txt"}},
+        SplitCase{L"\\\\srv\\share\\d\\f.txt", {L"\\\\srv", L"share", L"d", L"f.txt"}},
+        SplitCase{L"\\\\?\\C:\\a\\f", {L"\\\\?\\C:", L"a", L"f"}},
+        SplitCase{L"C:\\a\\\\b", {L"C:", L"a", L"", L"b"}},
+        SplitCase{L"\\a\\b", {L"a", L"b"}},
+        SplitCase{L"C:\\a\\", {L"C:", L"a"}},
+        SplitCase{L"C:/a/b", {L"C:/a/b"}},
+        SplitCase{L"", {}}));
+
+TEST(PathKindsTest, TellsLongUncAndAbsolutePaths)
+{
+    EXPECT_TRUE(hasLongPathPrefix(L"\\\\?\\C:\\x"));
+    EXPECT_FALSE(hasLongPathPrefix(L"\\\\srv\\x"));
+    EXPECT_TRUE(isUncPath(L"\\\\srv"));
+    EXPECT_FALSE(isUncPath(L"\\\\"));
+    EXPECT_FALSE(isUncPath(L"\\\\?\\C:\\x"));
+    EXPECT_TRUE(isAbsolutePath(L"C:x"));
+    EXPECT_TRUE(isAbsolutePath(L"\\\\srv\\share"));
+    EXPECT_FALSE(isAbsolutePath(L"\\lib\\a.jar"));
+    EXPECT_FALSE(isAbsolutePath(L"C"));
+}
+
+TEST(FindFirstTest, YieldsTheFolderOfTheMatch)
+{
+    TempFolder folder;
+    writeTextFile(folder / L"app.ini", L"");
+    FindFileState state;
+    ASSERT_TRUE(state.findFirst(folder / L"app.ini"));
+    EXPECT_EQ(state.root(), folder.path());
+    EXPECT_STREQ(state.data().cFileName, L"app.ini");
+    EXPECT_TRUE(state.found());
+    EXPECT_FALSE(state.findFirst(folder / L"missing.ini"));
+    EXPECT_FALSE(state.found());
+}
+
+TEST(FindFirstTest, FindsPathsOfMoreThan260Characters)
+{
+    TempFolder folder;
+    std::wstring path = folder.path();
+    while (path.size() < 300) {
+        path += L"\\" + std::wstring(40, L'd');
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
+    }
+    std::wstring file = path + L"\\x.txt";
+    writeTextFile(L"\\\\?\\" + file, L"");
+    FindFileState state;
+    EXPECT_TRUE(state.findFirst(file));
+    EXPECT_TRUE(state.findFirst(L"\\\\?\\" + file));
+    testing::removeTree(L"\\\\?\\" + folder.path() + L"\\" + std::wstring(40, L'd'));
+}
+
+TEST(CreateFileDirectoriesTest, CreatesEveryFolderButTheFile)
+{
+    TempFolder folder;
+    std::wstring file = folder / L"x\\y\\z\\out.log";
+    EXPECT_EQ(createFileDirectories(file), 0u);
+    EXPECT_TRUE(pathExists(folder / L"x\\y\\z"));
+    EXPECT_FALSE(pathExists(file));
+    EXPECT_EQ(createFileDirectories(file), 0u) << "existing folders are no failure";
+}
+
+TEST(CreateFileDirectoriesTest, TakesTheFirstComponentOfARelativePathAsRoot)
+{
+    TempFolder folder;
+    wchar_t previous[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ::SetCurrentDirectoryW(folder.path().c_str());
+    EXPECT_EQ(createFileDirectories(L"logs\\out.log"), 0u);
+    EXPECT_EQ(::GetFileAttributesW((folder / L"logs").c_str()), INVALID_FILE_ATTRIBUTES);
+    ::SetCurrentDirectoryW(previous);
+}
+
+TEST(CreateFileDirectoriesTest, StopsAtAFileInTheWayAndRemovesTheParentItMade)
+{
+    TempFolder folder;
+    ASSERT_TRUE(::CreateDirectoryW((folder / L"a").c_str(), nullptr));
+    writeTextFile(folder / L"a\\b", L"");
+    // a\b is a file: b\c cannot be made below it.
+    EXPECT_NE(createFileDirectories(folder / L"a\\b\\c\\out.log"), 0u);
+    EXPECT_TRUE(pathExists(folder / L"a")) << "a folder it did not make stays";
+
+    // "n" is made by the call, then the invalid name below it fails.
+    EXPECT_NE(createFileDirectories(folder / L"n\\bad?name\\c\\out.log"), 0u);
+    EXPECT_FALSE(pathExists(folder / L"n"));
+}
+
+TEST(PathExistsTest, RelativePathsNeverExist)
+{
+    TempFolder folder;
+    writeTextFile(folder / L"here.txt", L"");
+    wchar_t previous[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ::SetCurrentDirectoryW(folder.path().c_str());
+    EXPECT_FALSE(pathExists(L"here.txt"));
+    ::SetCurrentDirectoryW(previous);
+    EXPECT_TRUE(pathExists(folder / L"here.txt"));
+    PathInfo info;
+    EXPECT_EQ(queryPathInfo(L"", info), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(queryPathInfo(L"here.txt", info), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+struct StampCase {
+    const wchar_t* name;
+    const wchar_t* expected;
+};
+
+class ExpandTimestampTest : public ::testing::TestWithParam<StampCase> {};
+
+TEST_P(ExpandTimestampTest, FormatsThePictureBetweenTheFirstAndLastPercent)
+{
+    SYSTEMTIME time{};
+    time.wYear = 2024;
+    time.wMonth = 3;
+    time.wDay = 5;
+    time.wHour = 14;
+    time.wMinute = 5;
+    time.wSecond = 9;
+    time.wMilliseconds = 45;
+    std::wstring name = GetParam().name;
+    expandTimestamp(name, time);
+    EXPECT_EQ(name, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExpandTimestampTest,
+    ::testing::Values(
+        StampCase{L"out_%yyyyMMdd%.log", L"out_20240305.log"},
+        StampCase{L"run-%HH.mm.ss.L%.txt", L"run-14.05.09.45.txt"},
+        StampCase{L"C:\\logs\\app_%yyyyMMdd_HHmmss%.log", L"C:\\logs\\app_20240305_140509.log"},
+        StampCase{L"plain.log", L"plain.log"}));
+
+}  // namespace
+}  // namespace velmar

@@ -1,0 +1,143 @@
+#include "config/ini_file.h"
+
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace velmar {
+namespace {
+
+using testing::TempFolder;
+using testing::writeTextFile;
+
+TEST(IniPathForTest, ReplacesEverythingAfterTheLastDot)
+{
+    EXPECT_EQ(iniPathFor(L"D:\\Apps\\velmar.exe"), L"D:\\Apps\\velmar.ini");
+    EXPECT_EQ(iniPathFor(L"D:\\my.apps\\velmar"), L"D:\\my.ini");
+    EXPECT_EQ(iniPathFor(L"D:\\Apps\\velmar"), std::nullopt);
+}
+
+TEST(LauncherIniPathTest, IsTheModulePathWithIni)
+{
+    wchar_t module[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring expected(module);
+    expected.replace(expected.rfind(L'.') + 1, std::wstring::npos, L"ini");
+    EXPECT_EQ(launcherIniPath(), expected);
+}
+
+struct PerUserCase {
+    const wchar_t* appData;
+    const wchar_t* productName;
+    const wchar_t* productCode;
+    const wchar_t* executable;
+    const wchar_t* expected;
+};
+
+class PerUserPathTest : public ::testing::TestWithParam<PerUserCase> {};
+
+TEST_P(PerUserPathTest, ComposesAppDataProductCodeAndBaseName)
+{
+    const PerUserCase& c = GetParam();
+    EXPECT_EQ(composePerUserIniPath(c.appData, c.productName, c.productCode, c.executable),
+              c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PerUserPathTest,
+    ::testing::Values(
+        PerUserCase{L"C:\\Users\\ann\\AppData\\Roaming", L"Sample: Suite/2",
+                    L"{6F1C2A40-0000-4000-8000-000000000001}", L"D:\\Apps\\velmar.exe",
+                    L"C:\\Users\\ann\\AppData\\Roaming\\Sample Suite2\\"
+                    L"{6F1C2A40-0000-4000-8000-000000000001}\\velmar.ini"},
+        PerUserCase{L"C:\\A", L"\\?\"|><:/*", L"c", L"x.exe", L"C:\\A\\\\c\\x.ini"},
+        PerUserCase{L"", L"P", L"c", L"D:\\a.b\\run", L"\\P\\c\\run.ini"},
+        PerUserCase{L"C:\\A", L"P", L"a|b", L"D:\\my.tool.exe", L"C:\\A\\P\\a|b\\my.tool.ini"}));
+
+TEST(PerUserIniPathTest, CreatesBothFoldersOnRequestOnly)
+{
+    TempFolder folder;
+    ::SetEnvironmentVariableW(L"APPDATA", folder.path().c_str());
+    std::wstring path = perUserIniPath(L"D:\\Apps\\velmar.exe", L"Sample", L"code", false);
+    EXPECT_EQ(path, folder / L"Sample\\code\\velmar.ini");
+    EXPECT_EQ(::GetFileAttributesW((folder / L"Sample").c_str()), INVALID_FILE_ATTRIBUTES);
+    perUserIniPath(L"D:\\Apps\\velmar.exe", L"Sample", L"code", true);
+    EXPECT_NE(::GetFileAttributesW((folder / L"Sample\\code").c_str()), INVALID_FILE_ATTRIBUTES);
+    ::SetEnvironmentVariableW(L"APPDATA", nullptr);
+    EXPECT_EQ(perUserIniPath(L"D:\\velmar.exe", L"S", L"c", false), L"\\S\\c\\velmar.ini");
+}
+
+TEST(IniFileTest, ReadsLongValuesWhole)
+{
+    TempFolder folder;
+    std::wstring path = folder / L"long.ini";
+    for (size_t length : {254u, 255u, 256u, 300u, 511u, 1500u}) {
+        std::wstring value(length, L'v');
+        value.back() = L'!';
+        writeTextFile(path, L"[S]\r\nK=" + value + L"\r\n");
+        EXPECT_EQ(IniFile(path).getString(L"S", L"K"), value) << "length " << length;
+    }
+}
+
+TEST(IniFileTest, MissingFileSectionOrKeyIsEmpty)
+{
+    TempFolder folder;
+    std::wstring path = folder / L"a.ini";
+    EXPECT_EQ(IniFile(path).getString(L"S", L"K"), L"");
+    writeTextFile(path, L"[S]\r\nK= \"quoted value\" \r\nEmpty=\r\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.getString(L"S", L"K"), L"quoted value");
+    EXPECT_EQ(ini.getString(L"s", L"k"), L"quoted value") << "names ignore letter case";
+    EXPECT_EQ(ini.getString(L"S", L"Empty"), L"");
+    EXPECT_EQ(ini.getString(L"Other", L"K"), L"");
+}
+
+TEST(IniFileTest, WritesReadsSectionsProbesAndDeletes)
+{
+    TempFolder folder;
+    IniFile ini(folder / L"w.ini");
+    EXPECT_NE(ini.probe(), 0u);
+    EXPECT_TRUE(ini.putString(L"Java Runtime Environment", L"JRE Path", L"C:\\Java\\jre8\\"));
+    EXPECT_TRUE(ini.putString(L"Second", L"K", L"v"));
+    EXPECT_EQ(ini.getString(L"Java Runtime Environment", L"JRE Path"), L"C:\\Java\\jre8\\");
+    EXPECT_EQ(ini.getSectionNames(), (std::vector<std::wstring>{L"Java Runtime Environment", L"Second"}));
+    EXPECT_EQ(ini.probe(), 0u);
+    EXPECT_TRUE(ini.deleteFile());
+    EXPECT_NE(ini.probe(), 0u);
+}
+
+TEST(LayeredIniFileTest, FallsBackToTheAppendSectionKeyByKey)
+{
+    TempFolder folder;
+    std::wstring path = folder / L"layered.ini";
+    writeTextFile(path,
+                  L"[Class Path]\r\nOther=x\r\n"
+                  L"[Class Path+]\r\nClass Path=a.jar\r\nSpaced=\" b.jar\"\r\n"
+                  L"[App]\r\nK=b.jar\r\n[App+]\r\nK=never.jar\r\n");
+    LayeredIniFile ini(path);
+    EXPECT_EQ(ini.getString(L"Class Path", L"Class Path"), L" a.jar");
+    EXPECT_EQ(ini.getString(L"Class Path", L"Spaced"), L" b.jar") << "no second blank";
+    EXPECT_EQ(ini.getString(L"App", L"K"), L"b.jar");
+    EXPECT_EQ(ini.getString(L"App", L"Missing"), L"");
+    EXPECT_EQ(IniFile(path).getString(L"Class Path", L"Class Path"), L"") << "plain reads no layer";
+}
+
+TEST(WorkingDirOverrideTest, MakesTheProgramFolderCurrent)
+{
+    TempFolder folder;
+    wchar_t previous[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ::SetCurrentDirectoryW(folder.path().c_str());
+    applyWorkingDirOverride();
+    wchar_t current[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    ::SetCurrentDirectoryW(previous);
+    wchar_t module[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring programFolder(module);
+    programFolder.resize(programFolder.rfind(L'\\'));
+    EXPECT_EQ(std::wstring(current), programFolder);
+}
+
+}  // namespace
+}  // namespace velmar

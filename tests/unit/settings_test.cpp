@@ -1,0 +1,206 @@
+#include "config/settings.h"
+
+#include "config/ini_file.h"
+#include "core/launcher.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace velmar {
+namespace {
+
+using testing::TempFolder;
+using testing::writeTextFile;
+
+TEST(DecodeJvmTypeTest, ComparesExactly)
+{
+    EXPECT_EQ(decodeJvmType(L"server"), 1);
+    EXPECT_EQ(decodeJvmType(L"favor_server"), 2);
+    EXPECT_EQ(decodeJvmType(L"Server"), 0);
+    EXPECT_EQ(decodeJvmType(L"client"), 0);
+    EXPECT_EQ(decodeJvmType(L""), 0);
+}
+
+struct SourceCase {
+    const wchar_t* text;
+    RuntimeKinds expected;
+};
+
+class DecodeJvmSourceTest : public ::testing::TestWithParam<SourceCase> {};
+
+TEST_P(DecodeJvmSourceTest, FollowsTheTable)
+{
+    RuntimeKinds kinds = decodeJvmSource(GetParam().text);
+    EXPECT_EQ(kinds.jdkSelected, GetParam().expected.jdkSelected) << GetParam().text;
+    EXPECT_EQ(kinds.jreSelected, GetParam().expected.jreSelected) << GetParam().text;
+    EXPECT_EQ(kinds.bothKindsAllowed, GetParam().expected.bothKindsAllowed) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DecodeJvmSourceTest,
+                         ::testing::Values(SourceCase{L"", {true, true, true}},
+                                           SourceCase{L"favor_JDK", {true, false, true}},
+                                           SourceCase{L"favor_JRE", {false, true, true}},
+                                           SourceCase{L"only_JDK", {true, false, false}},
+                                           SourceCase{L"only_JRE", {false, true, false}},
+                                           SourceCase{L"only_jre", {false, false, false}},
+                                           SourceCase{L"JDK", {false, false, false}}));
+
+struct ProviderCase {
+    const wchar_t* text;
+    ProviderPolicy expected;
+};
+
+class DecodeVmProviderTest : public ::testing::TestWithParam<ProviderCase> {};
+
+TEST_P(DecodeVmProviderTest, FollowsTheTableIgnoringLetterCase)
+{
+    EXPECT_TRUE(decodeVmProvider(GetParam().text) == GetParam().expected) << GetParam().text;
+}
+
+// Flags: JRockit accepted/favored, Sun accepted/favored, IBM accepted/favored.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DecodeVmProviderTest,
+    ::testing::Values(ProviderCase{L"", {false, false, true, true, false, false}},
+                      ProviderCase{L"sun", {false, false, true, true, false, false}},
+                      ProviderCase{L"oracle", {false, false, true, true, false, false}},
+                      ProviderCase{L"jrockit", {true, true, false, false, false, false}},
+                      ProviderCase{L"IBM", {false, false, false, false, true, true}},
+                      ProviderCase{L"favor_sun", {true, false, true, true, true, false}},
+                      ProviderCase{L"Favor_JRockit", {true, true, true, false, true, false}},
+                      ProviderCase{L"favor_ibm", {true, false, true, false, true, true}},
+                      ProviderCase{L"ANY", {true, false, true, false, true, false}}));
+
+TEST(IsYesTest, AnyLetterCaseOfYes)
+{
+    EXPECT_TRUE(isYes(L"Yes"));
+    EXPECT_TRUE(isYes(L"YES"));
+    EXPECT_TRUE(isYes(L"yes"));
+    EXPECT_FALSE(isYes(L"y"));
+    EXPECT_FALSE(isYes(L"true"));
+}
+
+// loadSettings reads the INI beside the running program: this test's own.
+class LoadSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        iniPath_ = *launcherIniPath();
+        ::SetEnvironmentVariableW(L"APPDATA", appData_.path().c_str());
+    }
+    void TearDown() override
+    {
+        ::DeleteFileW(iniPath_.c_str());
+        ::SetEnvironmentVariableW(L"APPDATA", nullptr);
+    }
+    void writeIni(const std::wstring& text) { writeTextFile(iniPath_, text); }
+    std::wstring perUserIni() const
+    {
+        wchar_t module[MAX_PATH];
+        ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+        return perUserIniPath(module, L"Sample Suite", L"{code}", true);
+    }
+
+    std::wstring iniPath_;
+    TempFolder appData_;
+};
+
+TEST_F(LoadSettingsTest, ReadsTheWorkedExample)
+{
+    writeIni(L"[Product Information]\r\nProduct Name=Sample Suite\r\n"
+             L"Product Code={6F1C2A40-0000-4000-8000-000000000001}\r\n"
+             L"[Java Runtime Environment]\r\nMain Class=com.example.app.Main\r\n"
+             L"Minimum Version=1.8\r\nMaximum Version=any\r\nJVM Type=favor_server\r\n"
+             L"JVM Source=favor_JRE\r\nVM Provider=any\r\nPreferred versions=1.8;;11\r\n"
+             L"System Path=D:\\App\\bin\r\nLibrary Path=D:\\App\\native;\r\n"
+             L"[Application]\r\nFailure Check=Yes\r\nOverride WorkingDir=yes\r\n"
+             L"Pair Product=C:\\App\\pair.exe\r\nPair Return Code=YES\r\n");
+    Launcher launcher;
+    ASSERT_TRUE(loadSettings(launcher));
+    EXPECT_EQ(launcher.productName, L"Sample Suite");
+    EXPECT_EQ(launcher.productCode, L"{6F1C2A40-0000-4000-8000-000000000001}");
+    EXPECT_EQ(launcher.mainClass, L"com/example/app/Main");
+    EXPECT_EQ(launcher.minimumVersion, (JavaVersion{{1, 8, 0, 0}}));
+    EXPECT_EQ(launcher.maximumVersion, (JavaVersion{{65535, 65535, 65535, 65535}}));
+    EXPECT_EQ(launcher.jvmType, 2);
+    EXPECT_FALSE(launcher.jdkSelected);
+    EXPECT_TRUE(launcher.jreSelected);
+    EXPECT_TRUE(launcher.bothKindsAllowed);
+    EXPECT_TRUE(launcher.jrockitAccepted && launcher.sunAccepted && launcher.ibmAccepted);
+    EXPECT_FALSE(launcher.jrockitFavored || launcher.sunFavored || launcher.ibmFavored);
+    EXPECT_EQ(launcher.preferredVersions, (std::vector<std::wstring>{L"1.8", L"", L"11"}));
+    EXPECT_EQ(launcher.systemPath, L"D:\\App\\bin");
+    EXPECT_EQ(launcher.libraryPath, L"D:\\App\\native;");
+    EXPECT_TRUE(launcher.failureCheck);
+    EXPECT_TRUE(launcher.overrideWorkingDir);
+    EXPECT_EQ(launcher.pairProduct, L"C:\\App\\pair.exe");
+    EXPECT_TRUE(launcher.pairReturnCode);
+    EXPECT_FALSE(launcher.isService);
+}
+
+TEST_F(LoadSettingsTest, DefaultsWhenOnlyTheMainClassIsSet)
+{
+    writeIni(L"[Java Runtime Environment]\r\nMain Class=Main\r\nJVM Type=Server\r\n"
+             L"[Application]\r\nApplication Type=Service\r\n");
+    Launcher launcher;
+    ASSERT_TRUE(loadSettings(launcher));
+    EXPECT_EQ(launcher.mainClass, L"Main");
+    EXPECT_EQ(launcher.jvmType, 0);
+    EXPECT_EQ(launcher.minimumVersion, JavaVersion{});
+    EXPECT_EQ(launcher.maximumVersion, JavaVersion{}) << "an empty maximum gives 0.0.0.0";
+    EXPECT_TRUE(launcher.jdkSelected && launcher.jreSelected && launcher.bothKindsAllowed);
+    EXPECT_TRUE(launcher.sunAccepted && launcher.sunFavored);
+    EXPECT_FALSE(launcher.ibmAccepted || launcher.jrockitAccepted);
+    EXPECT_FALSE(launcher.isService) << "\"service\" is compared exactly";
+    EXPECT_FALSE(launcher.pairReturnCode);
+    EXPECT_TRUE(launcher.preferredVersions.empty());
+}
+
+TEST_F(LoadSettingsTest, TakesKeysFromTheAppendSection)
+{
+    writeIni(L"[Java Runtime Environment]\r\nMain Class=Main\r\n"
+             L"[Java Runtime Environment+]\r\nSystem Path=C:\\extra\r\n");
+    Launcher launcher;
+    ASSERT_TRUE(loadSettings(launcher));
+    EXPECT_EQ(launcher.systemPath, L" C:\\extra");
+}
+
+struct JrePathCase {
+    const wchar_t* name;
+    bool service;
+    const wchar_t* perUserFile;  // nullptr: no per-user INI
+    const wchar_t* expected;
+};
+
+class JrePathSourceTest : public LoadSettingsTest,
+                          public ::testing::WithParamInterface<JrePathCase> {};
+
+TEST_P(JrePathSourceTest, ReadsJrePathFromTheRightFile)
+{
+    const JrePathCase& c = GetParam();
+    writeIni(std::wstring(L"[Product Information]\r\nProduct Name=Sample Suite\r\n"
+                          L"Product Code={code}\r\n"
+                          L"[Java Runtime Environment]\r\nMain Class=Main\r\n"
+                          L"JRE Path=C:\\FromLauncher\\\r\n[Application]\r\n") +
+             (c.service ? L"Application Type=service\r\n" : L""));
+    if (c.perUserFile != nullptr) {
+        writeTextFile(perUserIni(), c.perUserFile);
+    }
+    Launcher launcher;
+    ASSERT_TRUE(loadSettings(launcher));
+    EXPECT_EQ(launcher.jrePathSetting, c.expected) << c.name;
+    EXPECT_EQ(launcher.isService, c.service);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JrePathSourceTest,
+    ::testing::Values(
+        JrePathCase{L"no per-user file", false, nullptr, L"C:\\FromLauncher\\"},
+        JrePathCase{L"per-user value wins", false,
+                    L"[Java Runtime Environment]\r\nJRE Path=C:\\Chosen\\\r\n", L"C:\\Chosen\\"},
+        JrePathCase{L"per-user file without the key", false, L"[Other]\r\nK=v\r\n", L""},
+        JrePathCase{L"a service ignores the per-user file", true,
+                    L"[Java Runtime Environment]\r\nJRE Path=C:\\Chosen\\\r\n",
+                    L"C:\\FromLauncher\\"}));
+
+}  // namespace
+}  // namespace velmar
