@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when run as
+# root and something is missing. Without root it only reports what is
+# missing.
+set -euo pipefail
+
+build_packages=(cmake ninja-build make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+                binutils-mingw-w64 openjdk-17-jdk-headless)
+test_packages=(googletest wine wine64 wine32:i386 xvfb qemu-user gcc gcc-multilib)
+
+wanted=("${build_packages[@]}")
+if [ "${1:-}" = "--with-tests" ]; then
+    wanted+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages (install them as root): ${missing[*]}" >&2
+    exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
+   ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"

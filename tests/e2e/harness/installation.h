@@ -1,0 +1,50 @@
+// A temporary installation of the launcher: a folder with a copy of the
+// built launcher under a chosen name, its INI file, any other files a test
+// needs, and a per-user application-data folder of its own. Everything is
+// removed at scope exit.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmar::e2e {
+
+class Installation {
+public:
+    explicit Installation(std::wstring launcherName = L"myapp.exe");
+    ~Installation();
+    Installation(const Installation&) = delete;
+    Installation& operator=(const Installation&) = delete;
+
+    const std::wstring& folder() const { return folder_; }
+    const std::wstring& appData() const { return appData_; }
+    std::wstring launcherPath() const { return path(launcherName_); }
+    // The launcher INI: the launcher's name with "ini" for its extension.
+    std::wstring iniPath() const;
+    std::wstring path(std::wstring_view relative) const;
+
+    // Writes the launcher INI (UTF-16 with a byte-order mark).
+    void writeIni(std::wstring_view text) const;
+    // Files below the installation folder; folders are made as needed.
+    void writeFile(std::wstring_view relative, std::string_view bytes) const;
+    void writeUnicodeFile(std::wstring_view relative, std::wstring_view text) const;
+    void copyFile(const std::wstring& source, std::wstring_view relative) const;
+    // Another copy of the built launcher, e.g. as a pair product.
+    void copyLauncher(std::wstring_view relative) const;
+
+private:
+    std::wstring launcherName_;
+    std::wstring folder_;
+    std::wstring appData_;
+};
+
+// The built launcher, from the environment the test runner sets.
+std::wstring builtLauncherPath();
+
+// A file written with UTF-16 text and a byte-order mark; folders are made.
+void writeUnicodeFileAt(const std::wstring& path, std::wstring_view text);
+void createFoldersFor(const std::wstring& filePath);
+void removeTree(const std::wstring& path);
+std::string readFileBytes(const std::wstring& path);
+
+}  // namespace velmar::e2e

@@ -1,0 +1,69 @@
+// Starts a launcher as a user would, watches the windows it shows, answers
+// them, and returns what happened: the full 32-bit exit code and every
+// top-level window seen, in order.
+#pragma once
+
+#include "installation.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace velmar::e2e {
+
+struct ControlSeen {
+    std::wstring className;
+    int id = 0;
+    std::wstring text;
+    bool enabled = false;
+    bool visible = false;
+};
+
+struct WindowSeen {
+    std::wstring className;
+    std::wstring caption;
+    // A message box's text; empty for other windows.
+    std::wstring text;
+    // The owner window's caption, empty when the window has no owner.
+    std::wstring ownerCaption;
+    bool hasOwner = false;
+    // The message box shows the system's error icon.
+    bool errorIcon = false;
+    std::vector<ControlSeen> controls;
+    RECT rect{};
+
+    bool isMessageBox() const { return className == L"#32770" && !text.empty(); }
+};
+
+// What the test does with a window: by default OK is pressed on message
+// boxes and Cancel on other dialogs.
+using WindowHandler = std::function<void(HWND window, const WindowSeen& seen)>;
+
+struct RunOptions {
+    std::wstring arguments;  // after the program name, as typed
+    std::vector<std::pair<std::wstring, std::wstring>> environment;
+    std::wstring currentDirectory;  // empty: the installation folder
+    WindowHandler onWindow;
+    DWORD timeoutMs = 120000;
+    std::wstring programPath;  // empty: the installation's launcher
+};
+
+struct RunResult {
+    DWORD exitCode = 0;
+    bool timedOut = false;
+    std::vector<WindowSeen> windows;
+
+    std::vector<WindowSeen> messageBoxes() const;
+};
+
+RunResult runLauncher(const Installation& installation, RunOptions options = {});
+
+// Presses a button of a window the way a user would.
+void pressButton(HWND window, int id);
+// Reads a window as the watcher does.
+WindowSeen describeWindow(HWND window);
+
+}  // namespace velmar::e2e
