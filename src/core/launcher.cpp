@@ -4,7 +4,10 @@
 #include "config/settings.h"
 #include "core/command_line.h"
 #include "instance/single_instance.h"
-#include "jvm/vm_hosting.h"
+#include "jvm/java_main_thread.h"
+#include "jvm/jvm_library.h"
+#include "jvm/jvm_options.h"
+#include "jvm/native_paths.h"
 #include "runtime/runtime_search.h"
 #include "splash/splash.h"
 

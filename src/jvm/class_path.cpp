@@ -1,0 +1,67 @@
+#include "jvm/class_path.h"
+
+#include "support/file_system.h"
+
+namespace velmar {
+
+namespace {
+
+bool isAbsoluteEntry(std::wstring_view entry)
+{
+    return entry.size() >= 2 && (entry[1] == L':' || entry.substr(0, 2) == L"\\\\");
+}
+
+// The text up to and including the last backslash; empty without one.
+std::wstring_view folderPart(std::wstring_view path)
+{
+    size_t slash = path.rfind(L'\\');
+    return slash == std::wstring_view::npos ? std::wstring_view() : path.substr(0, slash + 1);
+}
+
+void appendMatches(const ClassPathSearch& search, std::wstring& classPath)
+{
+    // No sorting: the class path keeps the order the file system lists.
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle handle(::FindFirstFileW(search.pattern.c_str(), &data));
+    if (!handle) {
+        return;
+    }
+    do {
+        classPath.append(search.prefix).append(data.cFileName).push_back(L';');
+    } while (::FindNextFileW(handle.get(), &data));
+}
+
+}  // namespace
+
+ClassPathEntryKind classifyClassPathEntry(std::wstring_view entry)
+{
+    if (entry.find(L'*') != std::wstring_view::npos) {
+        return ClassPathEntryKind::Wildcard;
+    }
+    return isAbsoluteEntry(entry) ? ClassPathEntryKind::Absolute : ClassPathEntryKind::Relative;
+}
+
+ClassPathSearch classPathSearchFor(std::wstring_view entry, std::wstring_view launcherFolder)
+{
+    if (isAbsoluteEntry(entry)) {
+        return {std::wstring(entry), std::wstring(folderPart(entry))};
+    }
+    std::wstring pattern = std::wstring(launcherFolder) + std::wstring(entry);
+    return {pattern, std::wstring(launcherFolder) + std::wstring(folderPart(entry))};
+}
+
+std::wstring buildClassPath(const std::vector<std::wstring>& entries,
+                            std::wstring_view launcherFolder)
+{
+    std::wstring classPath;
+    for (const std::wstring& entry : entries) {
+        if (classifyClassPathEntry(entry) == ClassPathEntryKind::Absolute) {
+            classPath.append(entry).push_back(L';');
+        } else {
+            appendMatches(classPathSearchFor(entry, launcherFolder), classPath);
+        }
+    }
+    return classPath;
+}
+
+}  // namespace velmar

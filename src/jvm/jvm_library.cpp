@@ -1,0 +1,118 @@
+#include "jvm/jvm_library.h"
+
+#include "core/launcher.h"
+#include "core/messages.h"
+#include "jvm/stream_redirection.h"
+#include "resources/resource.h"
+
+namespace velmar {
+
+namespace {
+
+// The runtime calls these on its way out; they do nothing, so its own
+// exit and abort handling goes on.
+void JNICALL abortHook() {}
+void JNICALL exitHook(jint) {}
+
+template <typename Function>
+Function procedure(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+void reportMissingEntryPoint(const Launcher& launcher)
+{
+    DWORD error = ::GetLastError();
+    ReportWindowsError(launcher.splashWindow, IDS_WINDOWS_EXCEPTION,
+                       LoadMessage(IDS_NO_CREATE_JAVA_VM), error);
+}
+
+}  // namespace
+
+bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
+{
+    HMODULE library = ::LoadLibraryW(path.c_str());
+    if (library == nullptr) {
+        DWORD error = ::GetLastError();
+        ReportWindowsError(launcher.splashWindow, IDS_VM_LIBRARY_NOT_LOADED, path, error);
+        return false;
+    }
+    launcher.createJavaVm = procedure<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");
+    if (launcher.createJavaVm == nullptr) {
+        reportMissingEntryPoint(launcher);
+        return false;
+    }
+    launcher.getDefaultInitArgs =
+        procedure<GetDefaultInitArgsFunction>(library, "JNI_GetDefaultJavaVMInitArgs");
+    if (launcher.getDefaultInitArgs == nullptr) {
+        reportMissingEntryPoint(launcher);
+        return false;
+    }
+    launcher.findBootClass = procedure<FindBootClassFunction>(library, "JVM_FindClassFromBootLoader");
+    return true;
+}
+
+std::vector<JavaVMOption> vmOptionsFor(std::vector<std::string>& jvmOptions)
+{
+    std::vector<JavaVMOption> options;
+    options.reserve(jvmOptions.size() + 2);
+    for (std::string& option : jvmOptions) {
+        options.push_back({option.data(), nullptr});
+    }
+    options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&abortHook)});
+    options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&exitHook)});
+    return options;
+}
+
+UINT creationFailureReason(jint result)
+{
+    switch (result) {
+    case JNI_ERR:
+        return IDS_REASON_UNKNOWN;
+    case JNI_EDETACHED:
+        return IDS_REASON_DETACHED;
+    case JNI_EVERSION:
+        return IDS_REASON_VERSION;
+    case JNI_ENOMEM:
+        return IDS_REASON_NO_MEMORY;
+    case JNI_EEXIST:
+        return IDS_REASON_VM_EXISTS;
+    case JNI_EINVAL:
+        return IDS_REASON_INVALID_ARGUMENTS;
+    default:
+        return 0;
+    }
+}
+
+bool CreateJvm(Launcher& launcher)
+{
+    std::vector<JavaVMOption> options = vmOptionsFor(launcher.jvmOptions);
+    JavaVMInitArgs args{};
+    args.version = JNI_VERSION_1_2;
+    args.nOptions = static_cast<jint>(options.size());
+    args.options = options.data();
+    args.ignoreUnrecognized = JNI_FALSE;
+    void* env = nullptr;
+    jint result = launcher.createJavaVm(&launcher.javaVm, &env, &args);
+    if (result != JNI_OK) {
+        launcher.javaVm = nullptr;
+        UINT reason = creationFailureReason(result);
+        ReportTwoStrings(launcher.splashWindow, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED),
+                         reason != 0 ? LoadMessage(reason) : std::wstring());
+        return false;
+    }
+    launcher.jniEnv = static_cast<JNIEnv*>(env);
+    redirectStandardStreams(launcher);
+    return true;
+}
+
+void DestroyJvm(Launcher& launcher)
+{
+    if (launcher.javaVm != nullptr) {
+        launcher.javaVm->DestroyJavaVM();
+        launcher.javaVm = nullptr;
+        launcher.jniEnv = nullptr;
+    }
+}
+
+}  // namespace velmar

@@ -1,0 +1,35 @@
+// The runtime's jvm.dll: binding its entry points, creating the VM from the
+// option list, the "abort" and "exit" hooks, and destroying the VM.
+#pragma once
+
+#include <windows.h>
+
+#include <jni.h>
+
+#include <string>
+#include <vector>
+
+namespace velmar {
+
+class Launcher;
+
+// Loads the library and takes its entry points; JVM_FindClassFromBootLoader
+// may be missing. The library stays loaded, also after a failure.
+bool BindJvmLibrary(Launcher& launcher, const std::wstring& path);
+
+// The options JNI_CreateJavaVM gets: `jvmOptions` in order, then the two
+// hooks. The strings stay owned by `jvmOptions`.
+std::vector<JavaVMOption> vmOptionsFor(std::vector<std::string>& jvmOptions);
+
+// String id of the reason shown for a failed creation; 0 for a result the
+// JNI header does not name.
+UINT creationFailureReason(jint result);
+
+// Creates the VM on the calling thread (which becomes the Java main
+// thread) and redirects the standard streams; message 203 on failure.
+bool CreateJvm(Launcher& launcher);
+
+// Destroys the VM if there is one; waits for its non-daemon threads.
+void DestroyJvm(Launcher& launcher);
+
+}  // namespace velmar

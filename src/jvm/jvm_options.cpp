@@ -1,0 +1,112 @@
+#include "jvm/jvm_options.h"
+
+#include "config/ini_file.h"
+#include "config/settings.h"
+#include "core/launcher.h"
+#include "core/messages.h"
+#include "jvm/class_path.h"
+#include "jvm/memory_options.h"
+#include "jvm/option_text.h"
+#include "resources/resource.h"
+#include "support/text.h"
+
+namespace velmar {
+
+namespace {
+
+std::wstring readClassPath(const IniFile& ini, std::wstring_view launcherPath)
+{
+    std::vector<std::wstring> entries = splitList(ini.getString(kClassPathSection, L"Class Path"));
+    for (std::wstring& entry : entries) {
+        entry = expandEnvironment(entry);
+    }
+    std::wstring classPath = buildClassPath(entries, launcherFolderOf(launcherPath));
+    if (isYes(ini.getString(kApplicationSection, L"Embedded Jar"))) {
+        classPath.insert(0, std::wstring(launcherPath) + L";");
+    }
+    return classPath;
+}
+
+void readStreamSettings(Launcher& launcher, const IniFile& ini)
+{
+    launcher.outputFile = ini.getString(kApplicationSection, L"Output File");
+    if (!launcher.outputFile.empty()) {
+        launcher.outputFile = expandEnvironment(launcher.outputFile);
+    }
+    launcher.appendOutput = ini.getString(kApplicationSection, L"Output Append") == L"yes";
+    launcher.errorFile = ini.getString(kApplicationSection, L"Error File");
+    if (!launcher.errorFile.empty()) {
+        launcher.errorFile = expandEnvironment(launcher.errorFile);
+    }
+    launcher.appendError = ini.getString(kApplicationSection, L"Error Append") == L"yes";
+}
+
+void appendCmdArguments(Launcher& launcher, const IniFile& ini)
+{
+    launcher.extraArguments = ini.getString(kApplicationSection, L"Cmd");
+    if (launcher.extraArguments.empty()) {
+        return;
+    }
+    for (std::wstring& piece : cutCmdPieces(expandEnvironment(launcher.extraArguments))) {
+        if (!piece.empty()) {
+            launcher.arguments.push_back(std::move(piece));
+        }
+    }
+}
+
+}  // namespace
+
+std::wstring expandEnvironment(std::wstring_view text)
+{
+    std::wstring source(text);
+    // Nothing to expand; this also keeps long class paths away from the
+    // size limit of ExpandEnvironmentStringsW.
+    if (source.find(L'%') == std::wstring::npos) {
+        return source;
+    }
+    DWORD size = ::ExpandEnvironmentStringsW(source.c_str(), nullptr, 0);
+    if (size == 0) {
+        return source;
+    }
+    std::wstring expanded(size, L'\0');
+    DWORD written = ::ExpandEnvironmentStringsW(source.c_str(), expanded.data(), size);
+    if (written == 0 || written > size) {
+        return source;
+    }
+    expanded.resize(written - 1);
+    return expanded;
+}
+
+std::wstring launcherFolderOf(std::wstring_view modulePath)
+{
+    return std::wstring(cutAtLastBackslash(modulePath));
+}
+
+bool assembleJvmOptions(Launcher& launcher)
+{
+    std::optional<std::wstring> iniPath = launcherIniPath();
+    std::optional<std::wstring> launcherPath = iniPath ? modulePath() : std::nullopt;
+    if (!launcherPath) {
+        return false;
+    }
+    const LayeredIniFile ini(*iniPath);
+    std::wstring classPath = readClassPath(ini, *launcherPath);
+    if (classPath.empty()) {
+        ShowErrorBox(launcher.splashWindow, IDS_NO_CLASS_PATH);
+        return false;
+    }
+    // The entries were expanded before the file system was asked; the names
+    // it returned are taken literally, so the class path is not expanded
+    // again.
+    launcher.jvmOptions.push_back(toThreadAnsi(L"-Djava.class.path=" + classPath));
+    for (const std::wstring& token :
+         cutVmParameters(ini.getString(kRuntimeSection, L"Virtual Machine Parameters"))) {
+        std::wstring option = processVmToken(launcher, removeQuotes(token));
+        launcher.jvmOptions.push_back(toThreadAnsi(expandEnvironment(option)));
+    }
+    readStreamSettings(launcher, ini);
+    appendCmdArguments(launcher, ini);
+    return true;
+}
+
+}  // namespace velmar

@@ -1,0 +1,79 @@
+#include "jvm/native_paths.h"
+
+#include "config/ini_file.h"
+#include "core/launcher.h"
+#include "jvm/jvm_options.h"
+#include "runtime/runtime_choice.h"
+#include "support/text.h"
+
+namespace velmar {
+
+namespace {
+
+// C:\Java\jre8\bin\server\jvm.dll gives C:\Java\jre8\bin.
+std::wstring runtimeBinFolder(std::wstring_view jvmLibraryPath)
+{
+    return std::wstring(cutAtLastBackslash(cutAtLastBackslash(jvmLibraryPath)));
+}
+
+// The module path up to and including its last backslash.
+std::wstring launcherFolderWithBackslash()
+{
+    std::optional<std::wstring> path = modulePath();
+    if (!path) {
+        return {};
+    }
+    size_t slash = path->rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path->substr(0, slash + 1);
+}
+
+}  // namespace
+
+std::wstring joinPathList(const std::vector<std::wstring>& pieces)
+{
+    std::wstring joined;
+    for (const std::wstring& piece : pieces) {
+        if (piece.empty()) {
+            continue;
+        }
+        if (!joined.empty() && joined.back() != L';') {
+            joined.push_back(L';');
+        }
+        joined.append(piece);
+    }
+    return joined;
+}
+
+std::wstring composeLibraryPath(const NativePathInputs& inputs)
+{
+    std::wstring bin = runtimeBinFolder(inputs.jvmLibraryPath);
+    std::wstring runtimeLib = bin.substr(0, bin.rfind(L'\\') + 1) + L"lib";
+    return joinPathList(
+        {inputs.libraryPath, inputs.launcherFolder, L".", inputs.oldPath, runtimeLib});
+}
+
+std::wstring composeSystemPath(const NativePathInputs& inputs)
+{
+    return joinPathList(
+        {inputs.systemPath, inputs.oldPath, runtimeBinFolder(inputs.jvmLibraryPath)});
+}
+
+void prepareNativePaths(Launcher& launcher)
+{
+    publishRuntimeChoice(launcher);
+    NativePathInputs inputs{
+        .libraryPath = expandEnvironment(launcher.libraryPath),
+        .systemPath = expandEnvironment(launcher.systemPath),
+        // An unset PATH stays a literal reference, as the system leaves it.
+        .oldPath = expandEnvironment(L"%Path%"),
+        .launcherFolder = launcherFolderWithBackslash(),
+        .jvmLibraryPath = launcher.jvmLibraryPath,
+    };
+    if (!launcher.libraryPath.empty()) {
+        launcher.libraryPath = composeLibraryPath(inputs);
+        launcher.jvmOptions.push_back(toThreadAnsi(L"-Djava.library.path=" + launcher.libraryPath));
+    }
+    ::SetEnvironmentVariableW(L"Path", composeSystemPath(inputs).c_str());
+}
+
+}  // namespace velmar

@@ -1,0 +1,36 @@
+// The environment the runtime is loaded into: the runtime choice published,
+// "-Djava.library.path=" from "Library Path", and a PATH that has the
+// "System Path" folders first and the runtime's bin folder last.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmar {
+
+class Launcher;
+
+// The pieces joined by ";", one put between two pieces unless the first
+// already ends with it; empty pieces are left out.
+std::wstring joinPathList(const std::vector<std::wstring>& pieces);
+
+struct NativePathInputs {
+    std::wstring libraryPath;     // "Library Path", expanded
+    std::wstring systemPath;      // "System Path", expanded
+    std::wstring oldPath;         // PATH before the launcher touched it
+    std::wstring launcherFolder;  // with its trailing backslash
+    std::wstring jvmLibraryPath;  // full path of jvm.dll
+};
+
+// The value of -Djava.library.path=: "Library Path", the launcher folder,
+// ".", the old PATH and the runtime's lib folder.
+std::wstring composeLibraryPath(const NativePathInputs& inputs);
+
+// The new PATH: "System Path", the old PATH and the runtime's bin folder.
+std::wstring composeSystemPath(const NativePathInputs& inputs);
+
+// Runs before anything of the runtime is loaded.
+void prepareNativePaths(Launcher& launcher);
+
+}  // namespace velmar

@@ -1,0 +1,129 @@
+#include "jvm/stream_redirection.h"
+
+#include "core/launcher.h"
+#include "jvm/java_strings.h"
+#include "support/file_system.h"
+
+#include <windows.h>
+
+namespace velmar {
+
+namespace {
+
+std::wstring fullPathOf(std::wstring_view path)
+{
+    std::wstring source(path);
+    DWORD size = ::GetFullPathNameW(source.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return source;
+    }
+    std::wstring full(size, L'\0');
+    DWORD length = ::GetFullPathNameW(source.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) {
+        return source;
+    }
+    full.resize(length);
+    return full;
+}
+
+// A print stream over the file, not flushing on its own; null when the file
+// stream or the print stream could not be made.
+jobject openPrintStream(JNIEnv* env, const std::wstring& path, bool append)
+{
+    createFileDirectories(path);
+    LocalRef<jstring> name(env, newJavaString(env, path));
+    if (!name) {
+        return nullptr;
+    }
+    LocalRef<jclass> fileClass(env, env->FindClass("java/io/FileOutputStream"));
+    if (!fileClass) {
+        return nullptr;
+    }
+    jmethodID fileConstructor = env->GetMethodID(fileClass.get(), "<init>", "(Ljava/lang/String;Z)V");
+    if (fileConstructor == nullptr) {
+        return nullptr;
+    }
+    LocalRef<jobject> file(env, env->NewObject(fileClass.get(), fileConstructor, name.get(),
+                                               static_cast<jboolean>(append ? JNI_TRUE : JNI_FALSE)));
+    if (!file) {
+        return nullptr;
+    }
+    LocalRef<jclass> printClass(env, env->FindClass("java/io/PrintStream"));
+    if (!printClass) {
+        return nullptr;
+    }
+    jmethodID printConstructor = env->GetMethodID(printClass.get(), "<init>", "(Ljava/io/OutputStream;)V");
+    if (printConstructor == nullptr) {
+        return nullptr;
+    }
+    return env->NewObject(printClass.get(), printConstructor, file.get());
+}
+
+// System.setOut or System.setErr; the stream stays reachable through System.
+bool installStream(JNIEnv* env, jobject stream, const char* target)
+{
+    LocalRef<jclass> systemClass(env, env->FindClass("java/lang/System"));
+    if (!systemClass) {
+        return false;
+    }
+    jmethodID setter = env->GetStaticMethodID(systemClass.get(), target, "(Ljava/io/PrintStream;)V");
+    if (setter == nullptr) {
+        return false;
+    }
+    env->CallStaticVoidMethod(systemClass.get(), setter, stream);
+    return !describePendingException(env);
+}
+
+void reportFailure(JNIEnv* env)
+{
+    describePendingException(env);
+}
+
+}  // namespace
+
+bool sameFullPath(std::wstring_view first, std::wstring_view second)
+{
+    return ::CompareStringOrdinal(first.data(), static_cast<int>(first.size()), second.data(),
+                                  static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool redirectStream(JNIEnv* env, const std::wstring& path, bool append, const char* target)
+{
+    LocalRef<jobject> stream(env, openPrintStream(env, path, append));
+    return stream && installStream(env, stream.get(), target);
+}
+
+void redirectStandardStreams(Launcher& launcher)
+{
+    JNIEnv* env = launcher.jniEnv;
+    std::wstring& output = launcher.outputFile;
+    std::wstring& error = launcher.errorFile;
+    if (output.find(L'%') != std::wstring::npos || error.find(L'%') != std::wstring::npos) {
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        expandTimestamp(output, now);
+        expandTimestamp(error, now);
+    }
+    // Two streams opened on one file would overwrite each other's bytes.
+    if (!output.empty() && !error.empty() && sameFullPath(fullPathOf(output), fullPathOf(error))) {
+        LocalRef<jobject> shared(env, openPrintStream(env, output, launcher.appendOutput));
+        if (!shared) {
+            reportFailure(env);
+            return;
+        }
+        for (const char* target : {"setOut", "setErr"}) {
+            if (!installStream(env, shared.get(), target)) {
+                reportFailure(env);
+            }
+        }
+        return;
+    }
+    if (!output.empty() && !redirectStream(env, output, launcher.appendOutput, "setOut")) {
+        reportFailure(env);
+    }
+    if (!error.empty() && !redirectStream(env, error, launcher.appendError, "setErr")) {
+        reportFailure(env);
+    }
+}
+
+}  // namespace velmar

@@ -1,0 +1,28 @@
+// System.out and System.err replaced, inside the VM, by print streams over
+// the files of "Output File" and "Error File". The process's own handles
+// are not touched; failures are only printed by the runtime.
+#pragma once
+
+#include <jni.h>
+
+#include <string>
+#include <string_view>
+
+namespace velmar {
+
+class Launcher;
+
+// Whether two full paths name the same file: letter case is ignored, as
+// the file system ignores it.
+bool sameFullPath(std::wstring_view first, std::wstring_view second);
+
+// Expands the time stamps of both names with one reading of the clock and
+// redirects each stream that has a file; two names of one file share one
+// stream, opened with the output's append flag.
+void redirectStandardStreams(Launcher& launcher);
+
+// target is "setOut" or "setErr"; false with the failure printed or, when a
+// constructor threw, the exception left pending.
+bool redirectStream(JNIEnv* env, const std::wstring& path, bool append, const char* target);
+
+}  // namespace velmar

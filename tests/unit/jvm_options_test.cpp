@@ -1,0 +1,88 @@
+#include "jvm/jvm_library.h"
+#include "jvm/jvm_options.h"
+#include "jvm/stream_redirection.h"
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace velmar {
+namespace {
+
+class ExpandEnvironmentTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::SetEnvironmentVariableW(L"VELMAR_TEST_HOME", L"C:\\Sample"); }
+    void TearDown() override { ::SetEnvironmentVariableW(L"VELMAR_TEST_HOME", nullptr); }
+};
+
+TEST_F(ExpandEnvironmentTest, ReplacesSetVariablesAndKeepsUnknownReferences)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"%VELMAR_TEST_HOME%\\lib", L"C:\\Sample\\lib"},
+        {L"%velmar_test_home%", L"C:\\Sample"},
+        {L"%VELMAR_NOT_SET%\\x", L"%VELMAR_NOT_SET%\\x"},
+        {L"100%", L"100%"},
+        {L"", L""},
+        {L"plain", L"plain"},
+    };
+    for (const auto& [text, expanded] : cases) {
+        EXPECT_EQ(expandEnvironment(text), expanded);
+    }
+}
+
+TEST_F(ExpandEnvironmentTest, LeavesLongTextsWithoutReferencesWhole)
+{
+    // A class path of a thousand jars is longer than the system expands.
+    std::wstring longText(70000, L'x');
+    EXPECT_EQ(expandEnvironment(longText), longText);
+}
+
+TEST(LauncherFolderTest, DropsTheFileName)
+{
+    EXPECT_EQ(launcherFolderOf(L"D:\\App\\myapp.exe"), L"D:\\App");
+    EXPECT_EQ(launcherFolderOf(L"D:\\myapp.exe"), L"D:");
+}
+
+TEST(CreationFailureTest, NamesTheReasonOfEachJniResult)
+{
+    const std::pair<jint, UINT> cases[] = {
+        {-1, IDS_REASON_UNKNOWN},     {-2, IDS_REASON_DETACHED},
+        {-3, IDS_REASON_VERSION},     {-4, IDS_REASON_NO_MEMORY},
+        {-5, IDS_REASON_VM_EXISTS},   {-6, IDS_REASON_INVALID_ARGUMENTS},
+        {-7, 0u},                     {1, 0u},
+    };
+    for (const auto& [result, reason] : cases) {
+        EXPECT_EQ(creationFailureReason(result), reason) << result;
+    }
+}
+
+TEST(VmOptionsTest, AppendsTheTwoHooksAfterTheOptions)
+{
+    std::vector<std::string> none;
+    std::vector<JavaVMOption> hooksOnly = vmOptionsFor(none);
+    ASSERT_EQ(hooksOnly.size(), 2u);
+    EXPECT_STREQ(hooksOnly[0].optionString, "abort");
+    EXPECT_STREQ(hooksOnly[1].optionString, "exit");
+    EXPECT_NE(hooksOnly[0].extraInfo, nullptr);
+    EXPECT_NE(hooksOnly[1].extraInfo, nullptr);
+
+    std::vector<std::string> given{"-Djava.class.path=a.jar;", "-Xmx1g"};
+    std::vector<JavaVMOption> options = vmOptionsFor(given);
+    ASSERT_EQ(options.size(), 4u);
+    EXPECT_EQ(options[0].optionString, given[0].data()) << "the list keeps owning the strings";
+    EXPECT_STREQ(options[1].optionString, "-Xmx1g");
+    EXPECT_EQ(options[1].extraInfo, nullptr);
+    EXPECT_STREQ(options[3].optionString, "exit");
+}
+
+TEST(SameFullPathTest, IgnoresLetterCaseOnly)
+{
+    EXPECT_TRUE(sameFullPath(L"C:\\Logs\\app.log", L"c:\\logs\\APP.LOG"));
+    EXPECT_TRUE(sameFullPath(L"C:\\Logs\\\x00C4.log", L"C:\\logs\\\x00E4.log"));
+    EXPECT_FALSE(sameFullPath(L"C:\\Logs\\app.log", L"C:\\Logs\\app.log2"));
+    EXPECT_FALSE(sameFullPath(L"C:\\Logs\\out.log", L"C:\\Logs\\err.log"));
+}
+
+}  // namespace
+}  // namespace velmar
