@@ -12,7 +12,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         // Narrow texts for the VM (options, class names) use the thread's
         // ANSI code page; make it the system's.
         ::SetThreadLocale(::GetSystemDefaultLCID());
-        // Registers the window-procedure machinery before any window exists.
+        // Makes this a GUI thread before any window or dialog needs it.
         ::DefWindowProcW(nullptr, WM_NULL, 0, 0);
         if (launcher.Prepare()) {
             exitCode = launcher.Run();
