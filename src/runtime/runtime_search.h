@@ -1,13 +1,30 @@
-// The choice of the Java runtime that will host the application.
+// The choice of the Java runtime that will host the application: the
+// folder named by "JRE Path", then a runtime shipped beside the launcher,
+// then the runtimes registered in the launcher's own registry view and, when
+// a paired launcher exists, in the other view.
 #pragma once
+
+#include "runtime/build_traits.h"
+
+#include <string>
+#include <string_view>
 
 namespace velmar {
 
 class Launcher;
 
-// Sets `jvmLibraryPath` (and `relaunchPair`) from "JRE Path", the runtime
-// beside the launcher or the registry; asks the user when nothing is found.
-// False when no runtime was chosen.
+// Sets `jvmLibraryPath` (and `relaunchPair`); false when no runtime was
+// chosen, which ends the launch.
 bool findRuntime(Launcher& launcher);
+
+// The folder of the launcher's own executable, ending in "\"; empty (the
+// user told) when the module path cannot be had.
+std::wstring launcherFolder(const Launcher& launcher);
+
+// The runtime shipped in a launcher folder: the folder itself when it holds
+// "bin\java.dll", else the build's local runtime subfolder when that does;
+// empty otherwise.
+std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& traits);
+std::wstring findLocalRuntime(const Launcher& launcher);
 
 }  // namespace velmar

@@ -1,0 +1,196 @@
+#include "runtime/jvm_location.h"
+
+#include "core/launcher.h"
+#include "support/handles.h"
+
+#include <array>
+#include <cstring>
+
+namespace velmar {
+
+namespace {
+
+struct VmFolder {
+    std::wstring_view subPath;
+    bool server;
+};
+
+// The order of a default lookup: the classic client VM first, so an old
+// runtime with both VMs starts the lighter one.
+constexpr std::array<VmFolder, 5> kDefaultOrder = {{
+    {L"bin\\client\\jvm.dll", false},
+    {L"bin\\classic\\jvm.dll", false},
+    {L"bin\\hotspot\\jvm.dll", false},
+    {L"bin\\server\\jvm.dll", true},
+    {L"bin\\jrockit\\jvm.dll", false},
+}};
+
+constexpr std::wstring_view kServerVm = L"bin\\server\\jvm.dll";
+
+template <typename T>
+T readAt(std::span<const unsigned char> image, size_t offset)
+{
+    T value{};
+    std::memcpy(&value, image.data() + offset, sizeof value);
+    return value;
+}
+
+using ImageNtHeaderFunction = PIMAGE_NT_HEADERS(WINAPI*)(PVOID);
+
+// Dbghelp comes from the system folder only: a copy planted beside the
+// launcher must never run in its process.
+UniqueModule loadDbghelp()
+{
+    UniqueModule module(::LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (module || ::GetLastError() != ERROR_INVALID_PARAMETER) {
+        return module;
+    }
+    // Systems without the search flags refuse them; name the full path.
+    wchar_t system[MAX_PATH] = {};
+    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return module;
+    }
+    std::wstring path = std::wstring(system, length) + L"\\dbghelp.dll";
+    return UniqueModule(::LoadLibraryW(path.c_str()));
+}
+
+struct MappedFile {
+    UniqueFile file;
+    UniqueHandle mapping;
+    UniqueMappedView view;
+    size_t size = 0;
+
+    std::span<const unsigned char> bytes() const
+    {
+        return {static_cast<const unsigned char*>(view.get()), size};
+    }
+};
+
+bool mapWholeFile(const std::wstring& path, MappedFile& mapped)
+{
+    mapped.file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!mapped.file || !::GetFileSizeEx(mapped.file.get(), &size) ||
+        static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX) {
+        return false;
+    }
+    mapped.size = static_cast<size_t>(size.QuadPart);
+    mapped.mapping.reset(
+        ::CreateFileMappingW(mapped.file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapped.mapping) {
+        return false;
+    }
+    mapped.view.reset(::MapViewOfFile(mapped.mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    return static_cast<bool>(mapped.view);
+}
+
+}  // namespace
+
+bool pathFound(const std::wstring& path)
+{
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle search(::FindFirstFileW(path.c_str(), &data));
+    return static_cast<bool>(search);
+}
+
+std::wstring findJvmLibrary(std::wstring_view folder, int vmType, bool& server)
+{
+    if (vmType == kVmTypeServer || vmType == kVmTypeFavorServer) {
+        std::wstring path = std::wstring(folder) + std::wstring(kServerVm);
+        if (pathFound(path)) {
+            server = true;
+            return path;
+        }
+        if (vmType == kVmTypeServer) {
+            return {};
+        }
+    }
+    for (const VmFolder& candidate : kDefaultOrder) {
+        std::wstring path = std::wstring(folder) + std::wstring(candidate.subPath);
+        if (pathFound(path)) {
+            server = candidate.server;
+            return path;
+        }
+    }
+    return {};
+}
+
+std::wstring findJvmLibrary(std::wstring_view folder, int vmType)
+{
+    bool server = false;
+    return findJvmLibrary(folder, vmType, server);
+}
+
+bool hasJavaDll(std::wstring_view folder)
+{
+    return pathFound(std::wstring(folder) + L"bin\\java.dll");
+}
+
+std::optional<size_t> ntHeadersOffset(std::span<const unsigned char> image)
+{
+    if (image.size() < sizeof(IMAGE_DOS_HEADER) ||
+        readAt<WORD>(image, offsetof(IMAGE_DOS_HEADER, e_magic)) != IMAGE_DOS_SIGNATURE) {
+        return std::nullopt;
+    }
+    const LONG newHeader = readAt<LONG>(image, offsetof(IMAGE_DOS_HEADER, e_lfanew));
+    constexpr size_t kFixedPart = sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER);
+    if (newHeader < 0 || static_cast<size_t>(newHeader) > image.size() ||
+        image.size() - static_cast<size_t>(newHeader) < kFixedPart) {
+        return std::nullopt;
+    }
+    const size_t offset = static_cast<size_t>(newHeader);
+    const WORD optionalSize = readAt<WORD>(
+        image, offset + sizeof(DWORD) + offsetof(IMAGE_FILE_HEADER, SizeOfOptionalHeader));
+    if (image.size() - offset - kFixedPart < optionalSize) {
+        return std::nullopt;
+    }
+    return offset;
+}
+
+bool belongsToOtherArchitecture(WORD machine, const BuildTraits& traits)
+{
+    return (machine == kMachineI386) == traits.relaunchWhenI386;
+}
+
+std::optional<WORD> libraryMachine(const std::wstring& path)
+{
+    MappedFile mapped;
+    if (!mapWholeFile(path, mapped)) {
+        return std::nullopt;
+    }
+    const std::optional<size_t> offset = ntHeadersOffset(mapped.bytes());
+    if (!offset) {
+        return std::nullopt;
+    }
+    UniqueModule dbghelp = loadDbghelp();
+    // Through a generic function pointer: FARPROC has no parameters.
+    auto imageNtHeader =
+        dbghelp ? reinterpret_cast<ImageNtHeaderFunction>(reinterpret_cast<void (*)()>(
+                      ::GetProcAddress(dbghelp.get(), "ImageNtHeader")))
+                : nullptr;
+    if (imageNtHeader == nullptr) {
+        return std::nullopt;
+    }
+    const auto* base = static_cast<const unsigned char*>(mapped.view.get());
+    const auto* headers = imageNtHeader(const_cast<unsigned char*>(base));
+    // Only the headers checked above are known to lie inside the file.
+    if (reinterpret_cast<const unsigned char*>(headers) != base + *offset ||
+        headers->Signature != IMAGE_NT_SIGNATURE) {
+        return std::nullopt;
+    }
+    return headers->FileHeader.Machine;
+}
+
+void checkArchitecture(Launcher& launcher)
+{
+    launcher.relaunchPair = false;
+    if (launcher.pairProduct.empty()) {
+        return;
+    }
+    const std::optional<WORD> machine = libraryMachine(launcher.jvmLibraryPath);
+    launcher.relaunchPair = machine && belongsToOtherArchitecture(*machine, kThisBuild);
+}
+
+}  // namespace velmar

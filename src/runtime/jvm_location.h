@@ -1,0 +1,55 @@
+// Where a runtime folder keeps its VM library, whether a folder is a
+// runtime at all, and whether a chosen jvm.dll was built for the other
+// processor architecture, in which case the paired launcher must host it.
+#pragma once
+
+#include "runtime/build_traits.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace velmar {
+
+class Launcher;
+
+// jvmType values: default order, server VM only, server VM favoured.
+inline constexpr int kVmTypeDefault = 0;
+inline constexpr int kVmTypeServer = 1;
+inline constexpr int kVmTypeFavorServer = 2;
+
+inline constexpr WORD kMachineI386 = IMAGE_FILE_MACHINE_I386;
+
+// Any directory entry of that name counts; attributes are not looked at.
+bool pathFound(const std::wstring& path);
+
+// The jvm.dll to load from a runtime folder (ending in "\") for a VM type;
+// empty when there is none. `server` is set only when a library is found.
+std::wstring findJvmLibrary(std::wstring_view folder, int vmType, bool& server);
+std::wstring findJvmLibrary(std::wstring_view folder, int vmType);
+
+// The folder (ending in "\") holds "bin\java.dll".
+bool hasJavaDll(std::wstring_view folder);
+
+// Offset of the NT headers of a file image that starts with "MZ" and whose
+// DOS header and NT headers (signature, file header and the optional header
+// the file header declares) lie entirely inside the image; nothing for
+// anything else, so no field is ever read from beyond the file's end.
+std::optional<size_t> ntHeadersOffset(std::span<const unsigned char> image);
+
+// Whether a VM built for `machine` cannot be hosted by the given build.
+bool belongsToOtherArchitecture(WORD machine, const BuildTraits& traits);
+
+// The Machine field of a PE file's NT headers, found through Dbghelp's
+// ImageNtHeader; nothing when the file cannot be read or is no PE file.
+std::optional<WORD> libraryMachine(const std::wstring& path);
+
+// Sets `relaunchPair` when a pair product exists and `jvmLibraryPath` is a
+// VM of the other architecture; clears it otherwise.
+void checkArchitecture(Launcher& launcher);
+
+}  // namespace velmar

@@ -1,0 +1,107 @@
+#include "runtime_fixture.h"
+
+#include "pe_image.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace velmar::testing {
+
+namespace {
+
+// Roots owned by the tests: vendor keys no Wine prefix has of its own.
+constexpr std::array<std::wstring_view, 9> kVendorRoots = {
+    L"Software\\JavaSoft",        L"Software\\JRockit",     L"Software\\IBM",
+    L"Software\\Eclipse Adoptium", L"Software\\AdoptOpenJDK", L"Software\\Microsoft\\JDK",
+    L"Software\\Azul Systems",    L"Software\\BellSoft",    L"Software\\Semeru",
+};
+
+void createFolders(const std::wstring& filePath)
+{
+    for (size_t slash = filePath.find(L'\\', 3); slash != std::wstring::npos;
+         slash = filePath.find(L'\\', slash + 1)) {
+        ::CreateDirectoryW(filePath.substr(0, slash).c_str(), nullptr);
+    }
+}
+
+}  // namespace
+
+void writeFileAt(const std::wstring& path, std::string_view bytes)
+{
+    createFolders(path);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("cannot write a test file");
+    }
+    DWORD written = 0;
+    const BOOL ok =
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    if (!ok || written != bytes.size()) {
+        throw std::runtime_error("cannot write a test file");
+    }
+}
+
+WORD nativeMachine()
+{
+    return kThisBuild.relaunchWhenI386 ? kAmd64 : kI386;
+}
+
+WORD otherMachine()
+{
+    return kThisBuild.relaunchWhenI386 ? kI386 : kAmd64;
+}
+
+void makeRuntime(const std::wstring& home, std::initializer_list<std::wstring_view> vmFolders,
+                 bool withJavaDll, WORD machine)
+{
+    for (std::wstring_view vm : vmFolders) {
+        writeFileAt(home + L"bin\\" + std::wstring(vm) + L"\\jvm.dll", peImage(machine));
+    }
+    if (withJavaDll) {
+        writeFileAt(home + L"bin\\java.dll", peImage(machine));
+    }
+}
+
+REGSAM viewFlag(RegistryView view)
+{
+    return view == RegistryView::bits64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+}
+
+void registerValue(RegistryView view, const std::wstring& key, const std::wstring& valueName,
+                   const std::wstring& data)
+{
+    HKEY handle = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                          KEY_ALL_ACCESS | viewFlag(view), nullptr, &handle,
+                          nullptr) != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot create a registry key");
+    }
+    const LSTATUS status = ::RegSetValueExW(
+        handle, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(handle);
+    if (status != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot write a registry value");
+    }
+}
+
+void removeRegisteredRuntimes()
+{
+    for (RegistryView view : {RegistryView::bits64, RegistryView::bits32}) {
+        for (std::wstring_view root : kVendorRoots) {
+            const std::wstring path(root);
+            const size_t slash = path.rfind(L'\\');
+            HKEY parent = nullptr;
+            if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.substr(0, slash).c_str(), 0,
+                                KEY_ALL_ACCESS | viewFlag(view), &parent) != ERROR_SUCCESS) {
+                continue;
+            }
+            ::RegDeleteTreeW(parent, path.substr(slash + 1).c_str());
+            ::RegCloseKey(parent);
+        }
+    }
+}
+
+}  // namespace velmar::testing

@@ -1,0 +1,159 @@
+// The first two places findRuntime looks: the folder of "JRE Path" and the
+// runtime shipped beside the launcher (here: beside this test program).
+#include "core/launcher.h"
+#include "runtime/jvm_location.h"
+#include "runtime/runtime_search.h"
+#include "runtime_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace velmar {
+namespace {
+
+using namespace velmar::testing;
+
+class ConfiguredFolderTest : public RuntimeFolderTest {
+protected:
+    Launcher launcher_;
+};
+
+TEST_F(ConfiguredFolderTest, UsesTheLibraryOfJrePathWithOrWithoutBackslash)
+{
+    const std::wstring home = folder(L"jre");
+    makeRuntime(home, {L"server"});
+    for (std::wstring setting : {home, home.substr(0, home.size() - 1)}) {
+        SCOPED_TRACE(setting);
+        launcher_.jrePathSetting = setting;
+        launcher_.jvmLibraryPath.clear();
+        ASSERT_TRUE(findRuntime(launcher_));
+        EXPECT_EQ(launcher_.jvmLibraryPath, home + L"bin\\server\\jvm.dll");
+        EXPECT_FALSE(launcher_.relaunchPair);
+    }
+}
+
+TEST_F(ConfiguredFolderTest, IgnoresTheVersionBounds)
+{
+    const std::wstring home = folder(L"jre");
+    makeRuntime(home, {L"client"});
+    launcher_.jrePathSetting = home;
+    launcher_.minimumVersion = boundFromText(L"99", BoundKind::minimum);
+    launcher_.maximumVersion = boundFromText(L"100", BoundKind::maximum);
+    ASSERT_TRUE(findRuntime(launcher_));
+    EXPECT_EQ(launcher_.jvmLibraryPath, home + L"bin\\client\\jvm.dll");
+}
+
+TEST_F(ConfiguredFolderTest, AFolderWithoutTheWantedVmIsPassedOver)
+{
+    const std::wstring home = folder(L"jre");
+    makeRuntime(home, {L"client"});
+    launcher_.jrePathSetting = home;
+    launcher_.jvmType = kVmTypeServer;
+    EXPECT_FALSE(findRuntime(launcher_));
+    EXPECT_EQ(launcher_.jvmLibraryPath, L"");
+
+    launcher_.jrePathSetting = folder(L"empty");
+    launcher_.jvmType = kVmTypeDefault;
+    EXPECT_FALSE(findRuntime(launcher_));
+}
+
+TEST_F(ConfiguredFolderTest, ARuntimeOfTheOtherMachineGoesToThePair)
+{
+    const std::wstring home = folder(L"jre");
+    makeRuntime(home, {L"client"}, false, otherMachine());
+    launcher_.jrePathSetting = home;
+    launcher_.pairProduct = L"C:\\pair\\myapp.exe";
+    ASSERT_TRUE(findRuntime(launcher_));
+    EXPECT_TRUE(launcher_.relaunchPair);
+
+    launcher_.pairProduct.clear();
+    ASSERT_TRUE(findRuntime(launcher_));
+    EXPECT_FALSE(launcher_.relaunchPair) << "no pair: the load reports the mismatch later";
+}
+
+struct LocalCase {
+    const char* name;
+    bool ownJavaDll;
+    bool jre64JavaDll;
+    bool jreJavaDll;
+    // Expected subfolder for the x86-64 and the x86 build; nullptr: none.
+    const wchar_t* x64;
+    const wchar_t* x86;
+};
+
+class LocalRuntimeTest : public RuntimeFolderTest,
+                         public ::testing::WithParamInterface<LocalCase> {};
+
+TEST_P(LocalRuntimeTest, PrefersTheOwnFolderThenTheBuildsSubfolder)
+{
+    const LocalCase& c = GetParam();
+    const std::wstring base = folder(L"app");
+    ::CreateDirectoryW(base.c_str(), nullptr);
+    makeRuntime(base, {}, c.ownJavaDll);
+    makeRuntime(base + L"jre64\\", {}, c.jre64JavaDll);
+    makeRuntime(base + L"jre\\", {}, c.jreJavaDll);
+    auto expected = [&](const wchar_t* sub) { return sub ? base + sub : std::wstring(); };
+    EXPECT_EQ(findLocalRuntime(base, kX64Build), expected(c.x64));
+    EXPECT_EQ(findLocalRuntime(base, kX86Build), expected(c.x86));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, LocalRuntimeTest,
+    ::testing::Values(LocalCase{"own_folder_first", true, true, true, L"", L""},
+                      LocalCase{"jre64_and_jre", false, true, true, L"jre64\\", L"jre\\"},
+                      LocalCase{"only_jre64", false, true, false, L"jre64\\", nullptr},
+                      LocalCase{"only_jre", false, false, true, nullptr, L"jre\\"},
+                      LocalCase{"none", false, false, false, nullptr, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A runtime shipped beside the launcher, which here is this test program.
+class ShippedRuntimeTest : public RuntimeFolderTest {
+protected:
+    void SetUp() override
+    {
+        RuntimeFolderTest::SetUp();
+        home_ = launcherFolder(launcher_) + std::wstring(kThisBuild.localRuntimeFolder);
+        ASSERT_FALSE(pathFound(home_.substr(0, home_.size() - 1))) << "left over: " << home_;
+    }
+    void TearDown() override
+    {
+        removeTree(home_.substr(0, home_.size() - 1));
+        RuntimeFolderTest::TearDown();
+    }
+
+    Launcher launcher_;
+    std::wstring home_;
+};
+
+TEST_F(ShippedRuntimeTest, IsUsedWithoutBoundsOrArchitectureCheck)
+{
+    makeRuntime(home_, {L"client"}, true, otherMachine());
+    launcher_.minimumVersion = boundFromText(L"99", BoundKind::minimum);
+    launcher_.pairProduct = L"C:\\pair\\myapp.exe";
+    ASSERT_TRUE(findRuntime(launcher_));
+    EXPECT_EQ(launcher_.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
+    EXPECT_FALSE(launcher_.relaunchPair);
+}
+
+TEST_F(ShippedRuntimeTest, ComesAfterJrePath)
+{
+    makeRuntime(home_, {L"client"}, true);
+    const std::wstring configured = folder(L"configured");
+    makeRuntime(configured, {L"server"});
+    launcher_.jrePathSetting = configured;
+    ASSERT_TRUE(findRuntime(launcher_));
+    EXPECT_EQ(launcher_.jvmLibraryPath, configured + L"bin\\server\\jvm.dll");
+
+    launcher_.jrePathSetting = folder(L"empty");
+    ASSERT_TRUE(findRuntime(launcher_));
+    EXPECT_EQ(launcher_.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
+}
+
+TEST_F(ShippedRuntimeTest, WithoutTheWantedVmIsPassedOver)
+{
+    makeRuntime(home_, {L"client"}, true);
+    launcher_.jvmType = kVmTypeServer;
+    EXPECT_FALSE(findRuntime(launcher_));
+}
+
+}  // namespace
+}  // namespace velmar
