@@ -1,0 +1,167 @@
+// The option list the runtime receives, the Java main thread's stack, and
+// the environment the runtime sees.
+#include "stub_app.h"
+
+#include <gtest/gtest.h>
+
+namespace velmar::e2e {
+namespace {
+
+constexpr const wchar_t* kOldPath = L"C:\\windows\\system32;C:\\windows";
+
+// The names a pattern matches, in the order the file system lists them.
+std::vector<std::wstring> listed(const std::wstring& pattern)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        names.emplace_back(data.cFileName);
+    } while (::FindNextFileW(search, &data));
+    ::FindClose(search);
+    return names;
+}
+
+std::wstring heapOption(const wchar_t* prefix, uint64_t percent, uint64_t minimumMb, uint64_t maximumMb)
+{
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof status;
+    ::GlobalMemoryStatus(&status);
+    auto kb = static_cast<uint64_t>(static_cast<double>(status.dwTotalPhys / 1024) * (percent / 100.0));
+    kb = maximumMb != 0 && kb > maximumMb * 1024 ? maximumMb * 1024 : kb;
+    kb = kb < minimumMb * 1024 ? minimumMb * 1024 : kb;
+    return prefix + std::to_wstring(kb) + L"K";
+}
+
+// The stack reservation the runtime measured for the creating thread. The
+// system keeps a few pages of it for itself, and Wine reserves at least
+// 1 MiB, so sizes from 1 MiB up are told apart here.
+void expectStackReserve(unsigned long long measured, unsigned long long requested)
+{
+    EXPECT_LE(measured, requested);
+    EXPECT_GT(measured, requested - 65536) << "requested " << requested;
+}
+
+TEST(OptionListTest, GivesTheRuntimeEveryOptionInOrder)
+{
+    StubApp app;
+    Installation& inst = app.installation();
+    for (const wchar_t* file : {L"lib\\b.jar", L"lib\\a.jar", L"lib\\c.jar", L"lib\\notes.txt"}) {
+        inst.writeFile(file, "");
+    }
+    app.writeIni({
+        {L"Class Path", L"Class Path", L"\\lib\\*.jar;\\APP.jar;C:\\Shared\\util.jar;\\missing.jar"},
+        {L"Application", L"Embedded Jar", L"yes"},
+        {L"Java Runtime Environment", L"Library Path", inst.path(L"native")},
+        {L"Java Runtime Environment", L"Virtual Machine Parameters",
+         L"-Dapp.home=\"C:\\Program Files\\Sample\"   -Xmx25:256:1024P -Xms1:4096:1024p "
+         L"-Dvalue=%VELMAR_E2E_VALUE% -Xss1536k \"-Dq=a \"\"b\"\"\""},
+    });
+    StubRun result = app.run({.arguments = L"-nosplash",
+                              .environment = {{L"Path", kOldPath}, {L"VELMAR_E2E_VALUE", L"v1"}}});
+    ASSERT_EQ(result.run.exitCode, 0u);
+
+    std::wstring classPath = inst.launcherPath() + L";";
+    for (const std::wstring& jar : listed(inst.path(L"lib\\*.jar"))) {
+        classPath += inst.path(L"lib\\") + jar + L";";
+    }
+    classPath += inst.path(L"app.jar") + L";C:\\Shared\\util.jar;";
+    const std::vector<std::wstring> expected{
+        L"-Djava.library.path=" + inst.path(L"native") + L";" + inst.folder() + L"\\;.;" + kOldPath +
+            L";" + app.runtimeFolder() + L"\\lib",
+        L"-Djava.class.path=" + classPath,
+        L"-Dapp.home=C:\\Program Files\\Sample",
+        heapOption(L"-Xmx", 25, 256, 1024),
+        heapOption(L"-Xms", 1, 4096, 1024),
+        L"-Dvalue=v1",
+        L"-Xss1536k",
+        L"-Dq=a \"b\"",
+        L"abort",
+        L"exit",
+    };
+    ASSERT_EQ(result.record.options.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(result.record.options[i], ansi(expected[i])) << "option " << i;
+    }
+    expectStackReserve(result.record.creatingThreadStackReserve, 1536 * 1024);
+    EXPECT_EQ(result.record.jniVersion, 0x00010002L) << "JNI_VERSION_1_2";
+    EXPECT_FALSE(result.record.ignoreUnrecognized);
+}
+
+TEST(OptionListTest, OptionsOutsideTheCodePageKeepNoLookAlike)
+{
+    // A fullwidth backslash must not turn into a path separator.
+    StubApp app;
+    app.writeIni({{L"Java Runtime Environment", L"Virtual Machine Parameters", L"-Dp=a\xFF3C" L"b"}});
+    StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_EQ(result.run.exitCode, 0u);
+    ASSERT_EQ(result.record.options.size(), 4u);
+    EXPECT_EQ(result.record.options[1].find('\\'), std::string::npos) << result.record.options[1];
+}
+
+struct StackCase {
+    const char* name;
+    const wchar_t* vmParameters;
+    const wchar_t* defaultStack;  // the runtime's default, VELMAR_STUB_JAVA_STACK
+    unsigned long long reserve;
+};
+
+class MainThreadStackTest : public ::testing::TestWithParam<StackCase> {};
+
+TEST_P(MainThreadStackTest, TakesXssOrTheRuntimesDefault)
+{
+    StubApp app;
+    app.writeIni({{L"Java Runtime Environment", L"Virtual Machine Parameters", GetParam().vmParameters}});
+    StubRun result = app.run({.arguments = L"-nosplash",
+                              .environment = {{L"VELMAR_STUB_JAVA_STACK", GetParam().defaultStack}}});
+    ASSERT_EQ(result.run.exitCode, 0u);
+    expectStackReserve(result.record.creatingThreadStackReserve, GetParam().reserve);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MainThreadStackTest,
+    ::testing::Values(StackCase{"runtime default", L"", L"3145728", 3145728},
+                      StackCase{"Xss1280k", L"-Xss1280k", L"3145728", 1310720},
+                      StackCase{"last Xss wins", L"-Xss4M -Xss1536K", L"3145728", 1572864},
+                      StackCase{"percentage with a minimum", L"-Xss0:5P", L"3145728", 5242880},
+                      StackCase{"unreadable Xss", L"-Xss1:2M", L"3145728", 3145728}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (char& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
+
+TEST(EnvironmentTest, RuntimeSeesTheChoiceAndTheComposedPath)
+{
+    struct Case {
+        const wchar_t* systemPath;
+        std::wstring oldPath;
+        std::wstring expectedPrefix;  // before the runtime's bin folder
+    };
+    const Case cases[] = {
+        {L"D:\\App\\bin", kOldPath, std::wstring(L"D:\\App\\bin;") + kOldPath + L";"},
+        {L"D:\\App\\bin;", L"C:\\old;", L"D:\\App\\bin;C:\\old;"},
+        {L"%VELMAR_E2E_VALUE%\\bin", kOldPath, std::wstring(L"v2\\bin;") + kOldPath + L";"},
+        {L"", kOldPath, std::wstring(kOldPath) + L";"},
+    };
+    for (const Case& c : cases) {
+        StubApp app;
+        app.writeIni({{L"Java Runtime Environment", L"System Path", c.systemPath}});
+        StubRun result = app.run({.arguments = L"-nosplash",
+                                  .environment = {{L"Path", c.oldPath}, {L"VELMAR_E2E_VALUE", L"v2"}}});
+        ASSERT_EQ(result.run.exitCode, 0u);
+        auto& env = result.record.environment;
+        EXPECT_EQ(env[L"Path"], c.expectedPrefix + app.runtimeFolder() + L"\\bin");
+        EXPECT_EQ(env[L"KESTO_JVM_PATH"], app.jvmPath());
+        EXPECT_EQ(env[L"KESTO_JVM_HOME"], app.runtimeFolder());
+        EXPECT_EQ(result.record.options.size(), 3u) << "no library path option";
+    }
+}
+
+}  // namespace
+}  // namespace velmar::e2e
