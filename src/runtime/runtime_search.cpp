@@ -4,6 +4,7 @@
 #include "core/messages.h"
 #include "resources/resource.h"
 #include "runtime/jvm_location.h"
+#include "runtime/runtime_registry.h"
 #include "support/text.h"
 
 namespace velmar {
@@ -50,6 +51,22 @@ bool useLocalRuntime(Launcher& launcher)
     return true;
 }
 
+bool useRegistry(Launcher& launcher)
+{
+    std::optional<RuntimeCandidate> chosen = searchRegistry(launcher, 1);
+    if (!chosen) {
+        // Only a pair product can host a runtime of the other view.
+        chosen = searchRegistry(launcher, 2);
+        if (!chosen) {
+            return false;
+        }
+        launcher.relaunchPair = true;
+    }
+    launcher.foundVersion = chosen->version;
+    launcher.jvmLibraryPath = findJvmLibrary(chosen->home, launcher.jvmType);
+    return !launcher.jvmLibraryPath.empty();
+}
+
 }  // namespace
 
 std::wstring launcherFolder(const Launcher& launcher)
@@ -86,7 +103,7 @@ std::wstring findLocalRuntime(const Launcher& launcher)
 
 bool findRuntime(Launcher& launcher)
 {
-    if (useConfiguredFolder(launcher) || useLocalRuntime(launcher)) {
+    if (useConfiguredFolder(launcher) || useLocalRuntime(launcher) || useRegistry(launcher)) {
         return true;
     }
     // Until the missing-runtime dialog exists, nothing found ends the

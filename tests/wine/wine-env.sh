@@ -97,12 +97,27 @@ setup() {
     # The wineserver and Wine's services inherit the output of whoever starts
     # them first; start them here, away from any test's pipes.
     mkdir -p "$WINEPREFIX"
-    wineserver -p </dev/null >/dev/null 2>&1
     if [ ! -f "$WINEPREFIX/.velmar-ready" ]; then
+        # The first process in a new prefix makes Wine run its own
+        # wineboot --init before it, so this boots twice and leaves two
+        # services.exe behind (RpcSs then failed to start and MessageBoxW
+        # tests hung). Stop that wineserver and boot a clean one below.
+        wineserver -p </dev/null >/dev/null 2>&1 || true
         /usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
+        wineserver -k </dev/null >/dev/null 2>&1 || true
+        wineserver -w </dev/null >/dev/null 2>&1 || true
         touch "$WINEPREFIX/.velmar-ready"
     fi
-    /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+    # Status 2 means a wineserver already runs for this prefix: an earlier
+    # setup started and booted it, and each boot starts another services.exe.
+    local server_status=0
+    wineserver -p </dev/null >/dev/null 2>&1 || server_status=$?
+    if [ "$server_status" -eq 0 ]; then
+        /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+    elif [ "$server_status" -ne 2 ]; then
+        echo "wineserver failed to start (status $server_status)" >&2
+        return 1
+    fi
 }
 
 teardown() {

@@ -1,0 +1,104 @@
+#include "runtime/runtime_candidates.h"
+
+#include "core/launcher.h"
+#include "runtime/jvm_location.h"
+
+#include <algorithm>
+
+namespace velmar {
+
+namespace {
+
+struct ProviderFlags {
+    bool accepted;
+    bool favored;
+};
+
+ProviderFlags flagsOf(Provider provider, const ProviderPolicy& policy)
+{
+    switch (provider) {
+    case Provider::jrockit:
+        return {policy.jrockitAccepted, policy.jrockitFavored};
+    case Provider::ibm:
+        return {policy.ibmAccepted, policy.ibmFavored};
+    case Provider::sun:
+        break;
+    }
+    return {policy.sunAccepted, policy.sunFavored};
+}
+
+bool kindSelected(RuntimeKind kind, const RuntimeKinds& kinds)
+{
+    return kind == RuntimeKind::jdk ? kinds.jdkSelected : kinds.jreSelected;
+}
+
+}  // namespace
+
+SearchPolicy searchPolicyOf(const Launcher& launcher)
+{
+    return {launcher.minimumVersion,
+            launcher.maximumVersion,
+            launcher.jvmType,
+            {launcher.jdkSelected, launcher.jreSelected, launcher.bothKindsAllowed},
+            {launcher.jrockitAccepted, launcher.jrockitFavored, launcher.sunAccepted,
+             launcher.sunFavored, launcher.ibmAccepted, launcher.ibmFavored}};
+}
+
+bool rowVisited(const VendorRow& row, const SearchPolicy& policy)
+{
+    const ProviderFlags flags = flagsOf(row.provider, policy.providers);
+    return (policy.kinds.bothKindsAllowed || kindSelected(row.kind, policy.kinds)) &&
+           (flags.accepted || flags.favored);
+}
+
+bool rowPreferred(const VendorRow& row, const SearchPolicy& policy)
+{
+    return kindSelected(row.kind, policy.kinds) && flagsOf(row.provider, policy.providers).favored;
+}
+
+int rowVmType(const VendorRow& row, int jvmType)
+{
+    return row.favorServerAsDefault && jvmType == kVmTypeFavorServer ? kVmTypeDefault : jvmType;
+}
+
+bool withinBounds(const JavaVersion& version, const SearchPolicy& policy)
+{
+    const bool noMaximum = policy.maximum == JavaVersion{};
+    return compareVersions(version, policy.minimum) >= 0 &&
+           (noMaximum || compareVersions(version, policy.maximum) <= 0);
+}
+
+void sortCandidates(std::vector<RuntimeCandidate>& candidates, const SearchPolicy& policy)
+{
+    const bool byPreference = policy.kinds.bothKindsAllowed;
+    const bool byServer = policy.jvmType == kVmTypeFavorServer;
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
+                         if (byPreference && a.preferred != b.preferred) {
+                             return a.preferred;
+                         }
+                         if (byServer && a.hasServerVm != b.hasServerVm) {
+                             return a.hasServerVm;
+                         }
+                         return compareVersions(a.version, b.version) > 0;
+                     });
+}
+
+std::optional<RuntimeCandidate> chooseCandidate(const std::vector<RuntimeCandidate>& sorted,
+                                                const std::vector<std::wstring>& preferredVersions)
+{
+    if (sorted.empty()) {
+        return std::nullopt;
+    }
+    for (const std::wstring& item : preferredVersions) {
+        const JavaVersion wanted = parseVersion(item, 0).value;
+        for (const RuntimeCandidate& candidate : sorted) {
+            if (matchesPreferred(candidate.version, wanted)) {
+                return candidate;
+            }
+        }
+    }
+    return sorted.front();
+}
+
+}  // namespace velmar

@@ -1,0 +1,62 @@
+// The pure part of the registry search: which vendor rows a pass visits,
+// which registered versions it admits, how the runtimes found are ordered,
+// and which one is chosen. The registry and the file system are read
+// elsewhere; everything here works on plain values.
+#pragma once
+
+#include "config/settings.h"
+#include "runtime/java_version.h"
+#include "runtime/vendor_table.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmar {
+
+class Launcher;
+
+// The settings that steer the registry search.
+struct SearchPolicy {
+    JavaVersion minimum;
+    JavaVersion maximum;
+    int jvmType = 0;
+    RuntimeKinds kinds;
+    ProviderPolicy providers;
+};
+
+SearchPolicy searchPolicyOf(const Launcher& launcher);
+
+// One runtime found in the registry, with its VM library in `home`.
+struct RuntimeCandidate {
+    JavaVersion version;
+    std::wstring home;  // ends in "\"
+    bool hasServerVm = false;
+    bool preferred = false;
+
+    friend bool operator==(const RuntimeCandidate&, const RuntimeCandidate&) = default;
+};
+
+// A row is visited when its kind may be searched and its provider is
+// accepted or favoured.
+bool rowVisited(const VendorRow& row, const SearchPolicy& policy);
+// Its runtimes sort first when its kind is selected and its provider favoured.
+bool rowPreferred(const VendorRow& row, const SearchPolicy& policy);
+// The VM type asked of the row's runtimes.
+int rowVmType(const VendorRow& row, int jvmType);
+
+// Within "Minimum Version" and "Maximum Version". A maximum of 0.0.0.0 is
+// what an empty maximum gives; it admits every version, as the requirement
+// phrase shown to the user already says.
+bool withinBounds(const JavaVersion& version, const SearchPolicy& policy);
+
+// Stable: preferred first (when both kinds are allowed), then a server VM
+// first (when it is favoured), then the newest first.
+void sortCandidates(std::vector<RuntimeCandidate>& candidates, const SearchPolicy& policy);
+
+// The first sorted candidate matching the first preferred version that
+// matches any; the first candidate when none does; nothing for no candidate.
+std::optional<RuntimeCandidate> chooseCandidate(const std::vector<RuntimeCandidate>& sorted,
+                                                const std::vector<std::wstring>& preferredVersions);
+
+}  // namespace velmar

@@ -1,0 +1,144 @@
+// A runtime of the other processor architecture is handed to the paired
+// launcher with the launcher's own command line.
+#include "launcher_run.h"
+#include "pe_image.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace velmar::e2e {
+namespace {
+
+using velmar::testing::kAmd64;
+using velmar::testing::kI386;
+using velmar::testing::peImage;
+using velmar::testing::withNewHeaderOffset;
+
+constexpr DWORD kFailure = 0xFFFFFFFF;
+
+#ifdef _WIN64
+constexpr WORD kOtherMachine = kI386;
+constexpr WORD kOwnMachine = kAmd64;
+#else
+constexpr WORD kOtherMachine = kAmd64;
+constexpr WORD kOwnMachine = kI386;
+#endif
+
+std::wstring probePath()
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"VELMAR_TEST_PAIR_PROBE", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        throw std::runtime_error("VELMAR_TEST_PAIR_PROBE is not set");
+    }
+    return path;
+}
+
+// The command line the pair recorded; nothing when it never ran. The
+// launcher may end before the pair has written, so wait a bounded time.
+std::optional<std::wstring> recordedCommandLine(const std::wstring& record, DWORD waitMs)
+{
+    for (DWORD waited = 0;; waited += 50) {
+        if (::GetFileAttributesW(record.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            const std::string bytes = readFileBytes(record);
+            if (!bytes.empty()) {
+                return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                                    bytes.size() / sizeof(wchar_t));
+            }
+        }
+        if (waited >= waitMs) {
+            return std::nullopt;
+        }
+        ::Sleep(50);
+    }
+}
+
+class RelaunchTest : public ::testing::Test {
+protected:
+    // A runtime whose jvm.dll has the given bytes, named by "JRE Path", and
+    // a pair product at `pair` (relative to the installation).
+    void install(const std::string& library, const std::wstring& pair, bool passCode,
+                 const wchar_t* vmFolder = L"server")
+    {
+        installation_.writeFile(std::wstring(L"rt\\bin\\") + vmFolder + L"\\jvm.dll", library);
+        installation_.copyFile(probePath(), L"pair\\pair.exe");
+        installation_.writeIni(L"[Java Runtime Environment]\r\nMain Class=a.b.Main\r\nJRE Path=" +
+                               installation_.path(L"rt") + L"\r\n[Application]\r\nPair Product=" +
+                               installation_.path(pair) + L"\r\n" +
+                               (passCode ? L"Pair Return Code=yES\r\n" : L""));
+    }
+
+    RunResult run(const wchar_t* arguments = L"doc.txt \"two words\"")
+    {
+        RunOptions options;
+        options.arguments = arguments;
+        options.environment = {{L"VELMAR_PROBE_RECORD", record()}, {L"VELMAR_PROBE_EXIT", L"7"}};
+        return runLauncher(installation_, options);
+    }
+
+    std::wstring record() const { return installation_.path(L"probe.txt"); }
+
+    Installation installation_;
+};
+
+TEST_F(RelaunchTest, ThePairGetsTheCommandLineAndItsCodeIsPassedThrough)
+{
+    for (const wchar_t* vm : {L"server", L"client"}) {
+        install(peImage(kOtherMachine), L"pair\\pair.exe", true, vm);
+        const RunResult result = run();
+        ASSERT_FALSE(result.timedOut);
+        EXPECT_EQ(result.exitCode, 7u);
+        EXPECT_TRUE(result.windows.empty());
+        EXPECT_EQ(recordedCommandLine(record(), 0),
+                  L"\"" + installation_.launcherPath() + L"\" doc.txt \"two words\"");
+        ::DeleteFileW(record().c_str());
+        ::DeleteFileW(installation_.path(std::wstring(L"rt\\bin\\") + vm + L"\\jvm.dll").c_str());
+    }
+}
+
+TEST_F(RelaunchTest, WithoutPairReturnCodeTheLauncherEndsWithZero)
+{
+    install(peImage(kOtherMachine), L"pair\\pair.exe", false);
+    const RunResult result = run(L"");
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(recordedCommandLine(record(), 20000), L"\"" + installation_.launcherPath() + L"\"");
+}
+
+TEST_F(RelaunchTest, AMissingPairIsReported)
+{
+    install(peImage(kOtherMachine), L"pair\\missing.exe", true);
+    const RunResult result = run();
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, kFailure);
+    ASSERT_EQ(result.messageBoxes().size(), 1u);
+    EXPECT_EQ(result.messageBoxes().front().text,
+              L"Windows exception: failed to start the paired launcher (errno = 2).\n");
+}
+
+TEST_F(RelaunchTest, ALibraryOfTheOwnMachineOrNoLibraryAtAllStaysHere)
+{
+    const std::string own = peImage(kOwnMachine);
+    const std::string other = peImage(kOtherMachine);
+    const std::pair<const char*, std::string> libraries[] = {
+        {"own machine", own},
+        {"not a PE file", "just some text"},
+        {"truncated", other.substr(0, 100)},
+        {"new header offset out of range", withNewHeaderOffset(other, 0x7FFFFFF0)},
+        {"signature as the last bytes", withNewHeaderOffset(other.substr(0, 0x84), 0x80)},
+    };
+    for (const auto& [name, bytes] : libraries) {
+        SCOPED_TRACE(name);
+        install(bytes, L"pair\\pair.exe", true);
+        const RunResult result = run();
+        ASSERT_FALSE(result.timedOut);
+        // The headers-only library cannot be hosted here; what matters is
+        // that the search neither crashed nor handed it to the pair.
+        EXPECT_EQ(result.exitCode, kFailure);
+        EXPECT_EQ(recordedCommandLine(record(), 0), std::nullopt);
+    }
+}
+
+}  // namespace
+}  // namespace velmar::e2e

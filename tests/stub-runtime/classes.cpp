@@ -1,0 +1,313 @@
+// The classes the stub knows: the platform classes the launcher touches,
+// under the real JDK's names and signatures, and the test applications,
+// whose main acts on -Dstub.* properties so one runtime serves every test.
+#include "stub_jvm.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <optional>
+
+namespace stub {
+namespace {
+
+constexpr const char* kMainSignature = "([Ljava/lang/String;)V";
+
+// The hierarchy is cut down to what lookups and instance checks need.
+constexpr ClassInfo kClasses[] = {
+    {"java/lang/Object", nullptr, false},
+    {"java/lang/Class", "java/lang/Object", false},
+    {"java/lang/String", "java/lang/Object", false},
+    {"java/lang/System", "java/lang/Object", false},
+    {"java/io/OutputStream", "java/lang/Object", false},
+    {"java/io/FileOutputStream", "java/io/OutputStream", false},
+    {"java/io/ByteArrayOutputStream", "java/io/OutputStream", false},
+    {"java/io/PrintStream", "java/io/OutputStream", false},
+    {"java/lang/Throwable", "java/lang/Object", false},
+    {"java/lang/Exception", "java/lang/Throwable", false},
+    {"java/lang/RuntimeException", "java/lang/Exception", false},
+    {"java/lang/NullPointerException", "java/lang/RuntimeException", false},
+    {"java/lang/ArrayIndexOutOfBoundsException", "java/lang/RuntimeException", false},
+    {"java/lang/ArrayStoreException", "java/lang/RuntimeException", false},
+    {"java/lang/NegativeArraySizeException", "java/lang/RuntimeException", false},
+    {"java/lang/IllegalStateException", "java/lang/RuntimeException", false},
+    {"java/io/IOException", "java/lang/Exception", false},
+    {"java/io/FileNotFoundException", "java/io/IOException", false},
+    {"java/lang/Error", "java/lang/Throwable", false},
+    {"java/lang/LinkageError", "java/lang/Error", false},
+    {"java/lang/NoClassDefFoundError", "java/lang/LinkageError", false},
+    {"java/lang/NoSuchMethodError", "java/lang/LinkageError", false},
+    {"sun/launcher/LauncherHelper", "java/lang/Object", true},
+    {"stub/App", "java/lang/Object", false},
+    {"stub/NoMain", "java/lang/Object", false},
+    {"stub/Instance", "stub/App", false},
+    {"stub/InstanceInt", "stub/App", false},
+    {"stub/InstanceBoth", "stub/App", false},
+};
+
+std::optional<std::string> property(const char* name)
+{
+    auto found = vm().properties.find(name);
+    return found == vm().properties.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::string dotted(std::string name)
+{
+    std::ranges::replace(name, '/', '.');
+    return name;
+}
+
+// "<count>:<hex>,<hex>..." with "null" for a null array or element, so an
+// empty list and a list of one empty string stay apart.
+std::string argumentList(const Object* array)
+{
+    if (!array) {
+        return "null";
+    }
+    std::string text = std::to_string(array->elements.size()) + ":";
+    for (size_t i = 0; i < array->elements.size(); ++i) {
+        const Object* item = array->elements[i];
+        text += (i ? "," : "") + (item ? hexUnits(item->chars) : std::string("null"));
+    }
+    return text;
+}
+
+std::u16string systemMessage(DWORD error)
+{
+    wchar_t buffer[256] = {};
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+        buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
+    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L'.')) {
+        --length;
+    }
+    return length ? std::u16string(buffer, buffer + length) : u"error " + widen(std::to_string(error), CP_ACP);
+}
+
+Outcome nullPointer(Invocation& call)
+{
+    throwNew(call.env, "java/lang/NullPointerException", u"");
+    return {};
+}
+
+Outcome nothing(Invocation&)
+{
+    return {};
+}
+
+Outcome stringInit(Invocation& call)
+{
+    if (!call.object(0)) {
+        return nullPointer(call);
+    }
+    call.self->chars = call.object(0)->chars;
+    return {};
+}
+
+Outcome systemExit(Invocation& call)
+{
+    exitVm(call.number(0));
+}
+
+Outcome systemSetStream(Invocation& call)
+{
+    bool isOut = std::string_view(call.method.name) == "setOut";
+    recordCall(isOut ? "System.setOut" : "System.setErr");
+    (isOut ? vm().systemOut : vm().systemErr) = call.object(0);
+    return {};
+}
+
+// A real file, opened now as FileOutputStream does: created when missing,
+// truncated unless appending; failure is a FileNotFoundException.
+Outcome fileStreamInit(Invocation& call)
+{
+    const Object* path = call.object(0);
+    if (!path) {
+        return nullPointer(call);
+    }
+    bool append = call.number(1) != 0;
+    recordCall("FileOutputStream " + utf8(path->chars) + (append ? " append" : " truncate"));
+    std::wstring name(path->chars.begin(), path->chars.end());
+    call.self->ownFile.reset(::CreateFileW(name.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!call.self->ownFile) {
+        std::u16string reason = systemMessage(::GetLastError());
+        throwNew(call.env, "java/io/FileNotFoundException", path->chars + u" (" + reason + u")");
+        return {};
+    }
+    call.self->sink = call.self->ownFile.get();
+    return {};
+}
+
+Outcome printStreamInit(Invocation& call)
+{
+    if (!call.object(0)) {
+        return nullPointer(call);
+    }
+    call.self->out = call.object(0);
+    return {};
+}
+
+Outcome byteStreamToString(Invocation& call)
+{
+    return {.object = newString(widen(call.self->bytes, CP_UTF8))};
+}
+
+Outcome printStackTrace(Invocation& call)
+{
+    if (!call.object(0)) {
+        return nullPointer(call);
+    }
+    recordCall("printStackTrace");
+    writeTo(call.object(0), stackTrace(call.self));
+    return {};
+}
+
+// Mode 1 names a class; a strict runtime answers an unknown one with null
+// and a pending NoClassDefFoundError.
+Outcome checkAndLoadMain(Invocation& call)
+{
+    std::string name = call.object(2) ? utf8(call.object(2)->chars) : "null";
+    recordCall("checkAndLoadMain " + name);
+    std::string internal = name;
+    std::ranges::replace(internal, '.', '/');
+    const ClassInfo* cls = findClassInfo(internal);
+    bool found = call.number(1) == 1 && name.find('/') == std::string::npos && cls && !cls->bootOnly;
+    if (!found) {
+        throwNew(call.env, "java/lang/NoClassDefFoundError", widen(internal, CP_UTF8));
+        return {};
+    }
+    return {.object = mirror(cls)};
+}
+
+DWORD WINAPI lingerThread(void* milliseconds)
+{
+    ::Sleep(static_cast<DWORD>(reinterpret_cast<uintptr_t>(milliseconds)));
+    recordCall("linger end");
+    return 0;
+}
+
+void startLinger(DWORD milliseconds)
+{
+    recordCall("linger start " + std::to_string(milliseconds));
+    velmar::UniqueHandle thread(::CreateThread(
+        nullptr, 0, lingerThread, reinterpret_cast<void*>(static_cast<uintptr_t>(milliseconds)), 0, nullptr));
+    if (thread) {
+        vm().javaThreads.push_back(std::move(thread));
+    }
+}
+
+long numberProperty(const char* name, long fallback)
+{
+    auto text = property(name);
+    return text ? std::strtol(text->c_str(), nullptr, 10) : fallback;
+}
+
+Outcome appMain(Invocation& call)
+{
+    std::string className = call.self->cls->name;
+    recordCall("main " + className);
+    record("mainClass", className);
+    record("main", argumentList(call.object(0)));
+    if (!call.object(0)) {
+        return nullPointer(call);
+    }
+    for (const Object* argument : call.object(0)->elements) {
+        println(vm().systemOut, argument ? argument->chars : u"null");
+    }
+    if (auto text = property("stub.out")) {
+        println(vm().systemOut, widen(*text, CP_ACP));
+    }
+    if (auto text = property("stub.err")) {
+        println(vm().systemErr, widen(*text, CP_ACP));
+    }
+    if (property("stub.linger")) {
+        startLinger(static_cast<DWORD>(numberProperty("stub.linger", 0)));
+    }
+    if (property("stub.exit")) {
+        exitVm(numberProperty("stub.exit", 0));
+    }
+    if (auto message = property("stub.throw")) {
+        std::string frame = "\tat " + dotted(className) + ".main(" + className.substr(5) + ".java:7)\r\n";
+        throwNew(call.env, "java/lang/RuntimeException", widen(*message, CP_ACP), frame);
+    }
+    return {};
+}
+
+Outcome secondaryMain(Invocation& call)
+{
+    std::string form = std::string_view(call.method.signature).ends_with("I") ? "I" : "V";
+    recordCall("secondaryMain " + std::string(call.self->cls->name) + " " + form);
+    record("secondaryMain", form + ":" + argumentList(call.object(0)));
+    if (auto message = property("stub.secondaryThrow")) {
+        throwNew(call.env, "java/lang/IllegalStateException", widen(*message, CP_ACP));
+        return {};
+    }
+    return {.number = numberProperty("stub.secondaryResult", 0)};
+}
+
+constexpr MethodInfo kMethods[] = {
+    {"java/lang/String", "<init>", "([C)V", false, stringInit},
+    {"java/lang/System", "exit", "(I)V", true, systemExit},
+    {"java/lang/System", "setOut", "(Ljava/io/PrintStream;)V", true, systemSetStream},
+    {"java/lang/System", "setErr", "(Ljava/io/PrintStream;)V", true, systemSetStream},
+    {"java/io/FileOutputStream", "<init>", "(Ljava/lang/String;Z)V", false, fileStreamInit},
+    {"java/io/ByteArrayOutputStream", "<init>", "()V", false, nothing},
+    {"java/io/ByteArrayOutputStream", "toString", "()Ljava/lang/String;", false, byteStreamToString},
+    {"java/io/PrintStream", "<init>", "(Ljava/io/OutputStream;)V", false, printStreamInit},
+    {"java/lang/Throwable", "printStackTrace", "(Ljava/io/PrintStream;)V", false, printStackTrace},
+    {"sun/launcher/LauncherHelper", "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;", true,
+        checkAndLoadMain},
+    {"stub/App", "main", kMainSignature, true, appMain},
+    {"stub/Instance", "secondaryMain", "([Ljava/lang/String;)V", true, secondaryMain},
+    {"stub/InstanceInt", "secondaryMain", "([Ljava/lang/String;)I", true, secondaryMain},
+    {"stub/InstanceBoth", "secondaryMain", "([Ljava/lang/String;)V", true, secondaryMain},
+    {"stub/InstanceBoth", "secondaryMain", "([Ljava/lang/String;)I", true, secondaryMain},
+};
+
+}  // namespace
+
+const ClassInfo* findClassInfo(std::string_view name)
+{
+    auto found = std::ranges::find(kClasses, name, &ClassInfo::name);
+    return found == std::end(kClasses) ? nullptr : found;
+}
+
+const ClassInfo* superOf(const ClassInfo* cls)
+{
+    return cls->superName ? findClassInfo(cls->superName) : nullptr;
+}
+
+bool isSubclass(const ClassInfo* cls, const ClassInfo* base)
+{
+    for (; cls; cls = superOf(cls)) {
+        if (cls == base) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Constructors belong to their class alone; other methods are inherited.
+const MethodInfo* findMethod(const ClassInfo* cls, std::string_view name, std::string_view signature)
+{
+    for (const ClassInfo* c = cls; c; c = name == "<init>" ? nullptr : superOf(c)) {
+        for (const MethodInfo& m : kMethods) {
+            if (m.className == std::string_view(c->name) && m.name == name && m.signature == signature) {
+                return &m;
+            }
+        }
+    }
+    return nullptr;
+}
+
+const MethodInfo* methodFromId(jmethodID id)
+{
+    auto address = reinterpret_cast<uintptr_t>(id);
+    auto first = reinterpret_cast<uintptr_t>(std::begin(kMethods));
+    auto last = reinterpret_cast<uintptr_t>(std::end(kMethods));
+    bool valid = address >= first && address < last && (address - first) % sizeof(MethodInfo) == 0;
+    return valid ? reinterpret_cast<const MethodInfo*>(id) : nullptr;
+}
+
+}  // namespace stub

@@ -1,0 +1,333 @@
+// The invocation side: the exported entry points, which this variant of
+// jvm.dll leaves out by compile definition, option checking as a real
+// runtime does it, and the JavaVM function table with thread attachment and
+// a DestroyJavaVM that waits for the non-daemon threads.
+#include "stub_jvm.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace stub {
+namespace {
+
+// The JDK 1.1 layout, which jni.h no longer carries.
+struct Jdk11InitArgs {
+    jint version;
+    char** properties;
+    jint checkSource;
+    jint nativeStackSize;
+    jint javaStackSize;
+    jint minHeapSize;
+    jint maxHeapSize;
+    jint verifyMode;
+    char* classpath;
+    jint(JNICALL* vfprintf)(FILE*, const char*, va_list);
+    void(JNICALL* exit)(jint);
+    void(JNICALL* abort)(void);
+    jint enableClassGC;
+    jint enableVerboseGC;
+    jint disableAsyncGC;
+    jint verbose;
+    jboolean debugging;
+    jint debugPort;
+};
+
+constexpr jint kJavaStackSize = 1024 * 1024;
+
+// 1.2 up to the versions of JDK 21 and 24.
+constexpr jint kVersions[] = {JNI_VERSION_1_2, JNI_VERSION_1_4, JNI_VERSION_1_6, JNI_VERSION_1_8, JNI_VERSION_9,
+    JNI_VERSION_10, 0x00130000, 0x00140000, 0x00150000, 0x00180000};
+
+bool supported(jint version)
+{
+    return std::ranges::find(kVersions, version) != std::end(kVersions);
+}
+
+std::string hexVersion(jint version)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(version));
+    return text;
+}
+
+bool recognized(std::string_view option)
+{
+    constexpr std::string_view kPrefixes[] = {"-D", "-X", "-javaagent:", "-agentlib:", "-agentpath:"};
+    constexpr std::string_view kFlags[] = {"-verbose", "-ea", "-da", "-esa", "-dsa", "-enableassertions",
+        "-disableassertions", "-enablesystemassertions", "-disablesystemassertions"};
+    constexpr std::string_view kHooks[] = {"exit", "abort", "vfprintf"};
+    auto prefixOf = [&](std::string_view p) { return option.starts_with(p); };
+    auto flagOf = [&](std::string_view f) { return option == f || option.starts_with(std::string(f) + ":"); };
+    return std::ranges::any_of(kPrefixes, prefixOf) || std::ranges::any_of(kFlags, flagOf)
+        || std::ranges::find(kHooks, option) != std::end(kHooks);
+}
+
+// The reservation the creating thread's stack was given: every region of
+// the allocation the current stack lives in.
+void recordCreatingThread()
+{
+    record("thread", std::to_string(::GetCurrentThreadId()));
+    MEMORY_BASIC_INFORMATION region{};
+    ::VirtualQuery(&region, &region, sizeof region);
+    const void* allocation = region.AllocationBase;
+    size_t reserved = 0;
+    auto* next = static_cast<const char*>(allocation);
+    while (::VirtualQuery(next, &region, sizeof region) && region.AllocationBase == allocation) {
+        reserved += region.RegionSize;
+        next += region.RegionSize;
+    }
+    record("stackReserve", std::to_string(reserved));
+}
+
+void recordEnvironment()
+{
+    for (std::string name : {"KESTO_JVM_PATH", "KESTO_JVM_HOME", "Path"}) {
+        std::wstring wide(name.begin(), name.end());
+        std::wstring value(32767, L'\0');
+        ::SetLastError(ERROR_SUCCESS);
+        DWORD length = ::GetEnvironmentVariableW(wide.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (length == 0 && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+            record("env", name);
+            continue;
+        }
+        record("env", name + "=" + hexUnits(std::u16string(value.begin(), value.begin() + length)));
+    }
+}
+
+// Records every option before judging any, so a test sees the whole list
+// also when creation fails.
+jint takeOptions(const JavaVMInitArgs& args)
+{
+    Vm& v = vm();
+    bool allRecognized = true;
+    for (jint i = 0; i < args.nOptions; ++i) {
+        const JavaVMOption& option = args.options[i];
+        std::string_view text = option.optionString ? option.optionString : "";
+        record("option", hexBytes(text));
+        if (text == "exit") {
+            v.exitHook = reinterpret_cast<void(JNICALL*)(jint)>(option.extraInfo);
+        } else if (text.starts_with("-D")) {
+            size_t equals = text.find('=');
+            std::string_view value = equals == std::string_view::npos ? "" : text.substr(equals + 1);
+            v.properties[std::string(text.substr(2, equals - 2))] = value;
+        }
+        if (!recognized(text) && !args.ignoreUnrecognized) {
+            record("warning", "unrecognized option " + hexBytes(text));
+            allRecognized = false;
+        }
+    }
+    return allRecognized ? JNI_OK : JNI_ERR;
+}
+
+jint createVm(const JavaVMInitArgs* args, JavaVM** pvm, void** penv);
+
+jint JNICALL destroyJavaVm(JavaVM* jvm);
+jint JNICALL attachCurrentThread(JavaVM* jvm, void** penv, void* args);
+jint JNICALL attachCurrentThreadAsDaemon(JavaVM* jvm, void** penv, void* args);
+jint JNICALL detachCurrentThread(JavaVM* jvm);
+jint JNICALL getEnv(JavaVM* jvm, void** penv, jint version);
+
+const JNIInvokeInterface_ kInvokeInterface = {nullptr, nullptr, nullptr, destroyJavaVm, attachCurrentThread,
+    detachCurrentThread, getEnv, attachCurrentThreadAsDaemon};
+JavaVM_ theVm{&kInvokeInterface};
+
+jint createVm(const JavaVMInitArgs* args, JavaVM** pvm, void** penv)
+{
+    Vm& v = vm();
+    if (!args || !pvm || !penv || args->nOptions < 0) {
+        return JNI_EINVAL;
+    }
+    record("version", hexVersion(args->version));
+    record("ignoreUnrecognized", args->ignoreUnrecognized ? "1" : "0");
+    if (v.created) {
+        return JNI_EEXIST;
+    }
+    if (!supported(args->version)) {
+        return JNI_EVERSION;
+    }
+    if (jint taken = takeOptions(*args); taken != JNI_OK) {
+        return taken;
+    }
+    if (auto wanted = v.properties.find("stub.create"); wanted != v.properties.end()) {
+        if (jint code = std::strtol(wanted->second.c_str(), nullptr, 10); code != JNI_OK) {
+            return code;
+        }
+    }
+    v.pendingCallsFail = v.properties["stub.pendingCalls"] != "warn";
+    v.systemOut = newPrintStream(::GetStdHandle(STD_OUTPUT_HANDLE));
+    v.systemErr = newPrintStream(::GetStdHandle(STD_ERROR_HANDLE));
+    v.created = true;
+    *pvm = &theVm;
+    *penv = &newThreadEnv("main", false).jni;
+    return JNI_OK;
+}
+
+ThreadEnv* currentEnv()
+{
+    for (auto& [key, env] : vm().envs) {
+        if (env->attached && env->threadId == ::GetCurrentThreadId()) {
+            return env.get();
+        }
+    }
+    return nullptr;
+}
+
+void checkVm(JavaVM* jvm, const std::string& function)
+{
+    if (jvm != &theVm || !vm().created || vm().destroyed) {
+        failViolation(function + " on a JavaVM that is not a live VM of this runtime");
+    }
+}
+
+// The caller's thread does not count; one that ended without detaching
+// cannot hold the VM up either.
+bool othersRunning()
+{
+    std::lock_guard hold(vm().lock);
+    auto running = [](HANDLE thread) { return thread && ::WaitForSingleObject(thread, 0) == WAIT_TIMEOUT; };
+    bool javaThreads = std::ranges::any_of(vm().javaThreads, [&](auto& thread) { return running(thread.get()); });
+    bool attached = std::ranges::any_of(vm().envs, [&](auto& entry) {
+        const ThreadEnv& env = *entry.second;
+        return env.attached && !env.daemon && env.threadId != ::GetCurrentThreadId() && running(env.thread.get());
+    });
+    return javaThreads || attached;
+}
+
+jint JNICALL destroyJavaVm(JavaVM* jvm)
+{
+    {
+        std::lock_guard hold(vm().lock);
+        checkVm(jvm, "DestroyJavaVM");
+        recordCall("DestroyJavaVM");
+        if (!currentEnv()) {
+            newThreadEnv("DestroyJavaVM", false);
+        }
+    }
+    while (othersRunning()) {
+        ::Sleep(10);
+    }
+    std::lock_guard hold(vm().lock);
+    vm().destroyed = true;
+    recordCall("DestroyJavaVM end");
+    return JNI_OK;
+}
+
+jint attach(JavaVM* jvm, void** penv, void* args, bool daemon)
+{
+    std::string function = daemon ? "AttachCurrentThreadAsDaemon" : "AttachCurrentThread";
+    std::lock_guard hold(vm().lock);
+    checkVm(jvm, function);
+    recordCall(function);
+    auto* attachArgs = static_cast<const JavaVMAttachArgs*>(args);
+    if (!penv) {
+        failViolation(function + " without a place for the JNIEnv");
+    }
+    if (attachArgs && !supported(attachArgs->version)) {
+        return JNI_EVERSION;
+    }
+    ThreadEnv* env = currentEnv();
+    if (!env) {
+        std::string name = "Thread-" + std::to_string(vm().envs.size());
+        env = &newThreadEnv(attachArgs && attachArgs->name ? attachArgs->name : name, daemon);
+    }
+    *penv = &env->jni;
+    return JNI_OK;
+}
+
+jint JNICALL attachCurrentThread(JavaVM* jvm, void** penv, void* args)
+{
+    return attach(jvm, penv, args, false);
+}
+
+jint JNICALL attachCurrentThreadAsDaemon(JavaVM* jvm, void** penv, void* args)
+{
+    return attach(jvm, penv, args, true);
+}
+
+// An exception still pending is the thread's uncaught exception, printed
+// as the runtime prints one.
+jint JNICALL detachCurrentThread(JavaVM* jvm)
+{
+    std::lock_guard hold(vm().lock);
+    checkVm(jvm, "DetachCurrentThread");
+    recordCall("DetachCurrentThread");
+    if (ThreadEnv* env = currentEnv()) {
+        describePending(*env, true);
+        env->attached = false;
+    }
+    return JNI_OK;
+}
+
+jint JNICALL getEnv(JavaVM* jvm, void** penv, jint version)
+{
+    std::lock_guard hold(vm().lock);
+    checkVm(jvm, "GetEnv");
+    ThreadEnv* env = currentEnv();
+    *penv = env ? &env->jni : nullptr;
+    if (version != JNI_VERSION_1_1 && !supported(version)) {
+        *penv = nullptr;
+        return JNI_EVERSION;
+    }
+    return env ? JNI_OK : JNI_EDETACHED;
+}
+
+}  // namespace
+
+jint createJavaVm(JavaVM** pvm, void** penv, void* args)
+{
+    std::lock_guard hold(vm().lock);
+    recordCall("JNI_CreateJavaVM");
+    recordCreatingThread();
+    recordEnvironment();
+    jint result = createVm(static_cast<const JavaVMInitArgs*>(args), pvm, penv);
+    record("create", std::to_string(result));
+    return result;
+}
+
+// A JDK 1.1 structure learns the default Java stack size (1 MiB unless
+// VELMAR_STUB_JAVA_STACK gives another); known newer versions are
+// accepted as they are, unknown ones refused.
+jint defaultInitArgs(void* args)
+{
+    jint version = *static_cast<const jint*>(args);
+    recordCall("JNI_GetDefaultJavaVMInitArgs " + hexVersion(version));
+    if (version == JNI_VERSION_1_1) {
+        char text[32] = {};
+        DWORD length = ::GetEnvironmentVariableA("VELMAR_STUB_JAVA_STACK", text, sizeof text);
+        bool given = length > 0 && length < sizeof text;
+        static_cast<Jdk11InitArgs*>(args)->javaStackSize = given ? std::strtol(text, nullptr, 10) : kJavaStackSize;
+        return JNI_OK;
+    }
+    return supported(version) ? JNI_OK : JNI_EVERSION;
+}
+
+Vm& vm()
+{
+    static auto* instance = new Vm;  // never destroyed: threads may still be inside at process exit
+    return *instance;
+}
+
+}  // namespace stub
+
+// Each variant of jvm.dll exports its own subset of these.
+#ifdef STUB_EXPORT_CREATE
+jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args)
+{
+    return stub::createJavaVm(pvm, penv, args);
+}
+#endif
+
+#ifdef STUB_EXPORT_DEFAULT_ARGS
+jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args)
+{
+    return stub::defaultInitArgs(args);
+}
+#endif
+
+#ifdef STUB_EXPORT_BOOT_LOADER
+extern "C" JNIEXPORT jclass JNICALL JVM_FindClassFromBootLoader(JNIEnv* env, const char* name)
+{
+    return stub::findBootClass(env, name);
+}
+#endif

@@ -1,0 +1,219 @@
+#include "config/settings.h"
+#include "runtime/runtime_candidates.h"
+
+#include <gtest/gtest.h>
+
+namespace velmar {
+namespace {
+
+SearchPolicy policyOf(std::wstring_view jvmSource, std::wstring_view vmProvider, int jvmType = 0)
+{
+    SearchPolicy policy;
+    policy.kinds = decodeJvmSource(jvmSource);
+    policy.providers = decodeVmProvider(vmProvider);
+    policy.jvmType = jvmType;
+    return policy;
+}
+
+JavaVersion version(std::wstring_view text)
+{
+    return parseVersion(text, 0).value;
+}
+
+// The keys a pass visits, by their place in the vendor table.
+std::vector<size_t> visitedRows(const SearchPolicy& policy)
+{
+    std::vector<size_t> rows;
+    for (size_t i = 0; i < vendorRows().size(); ++i) {
+        if (rowVisited(vendorRows()[i], policy)) {
+            rows.push_back(i);
+        }
+    }
+    return rows;
+}
+
+TEST(RowVisitedTest, KindsAndProvidersChooseTheKeys)
+{
+    using Rows = std::vector<size_t>;
+    const Rows sun = {0, 1, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    const Rows sunJre = {1, 6, 8, 10, 13, 15};
+    const Rows sunJdk = {0, 5, 7, 9, 11, 12, 14};
+    const Rows ibm = {4, 16, 17};
+    const Rows jrockit = {2, 3};
+    struct Case {
+        const char* name;
+        SearchPolicy policy;
+        Rows rows;
+    };
+    const Case cases[] = {
+        {"defaults", policyOf(L"", L""), sun},
+        {"sun is no keyword", policyOf(L"", L"sun"), sun},
+        {"only_JRE", policyOf(L"only_JRE", L""), sunJre},
+        {"only_JDK", policyOf(L"only_JDK", L""), sunJdk},
+        {"favor_JRE searches JDKs too", policyOf(L"favor_JRE", L""), sun},
+        {"only_jre in other case", policyOf(L"only_jre", L"any"), {}},
+        {"ibm", policyOf(L"", L"IBM"), ibm},
+        {"jrockit", policyOf(L"", L"jrockit"), jrockit},
+        {"ibm JREs only", policyOf(L"only_JRE", L"ibm"), {4, 17}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(visitedRows(c.policy), c.rows) << c.name;
+    }
+    EXPECT_EQ(visitedRows(policyOf(L"", L"any")).size(), vendorRows().size());
+}
+
+TEST(RowPreferredTest, SelectedKindOfAFavouredProvider)
+{
+    const VendorRow& sunJdk = vendorRows()[0];
+    const VendorRow& sunJre = vendorRows()[1];
+    const VendorRow& jrockitJre = vendorRows()[2];
+    const VendorRow& semeruJdk = vendorRows()[16];
+    struct Case {
+        const char* name;
+        SearchPolicy policy;
+        bool sunJdk, sunJre, jrockitJre, semeruJdk;
+    };
+    const Case cases[] = {
+        {"defaults", policyOf(L"", L""), true, true, false, false},
+        {"favor_JRE, favor_sun", policyOf(L"favor_JRE", L"favor_sun"), false, true, false, false},
+        {"any provider", policyOf(L"", L"any"), false, false, false, false},
+        {"favor_ibm", policyOf(L"", L"favor_ibm"), false, false, false, true},
+        {"favor_jrockit", policyOf(L"", L"favor_jrockit"), false, false, true, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rowPreferred(sunJdk, c.policy), c.sunJdk) << c.name;
+        EXPECT_EQ(rowPreferred(sunJre, c.policy), c.sunJre) << c.name;
+        EXPECT_EQ(rowPreferred(jrockitJre, c.policy), c.jrockitJre) << c.name;
+        EXPECT_EQ(rowPreferred(semeruJdk, c.policy), c.semeruJdk) << c.name;
+    }
+}
+
+TEST(RowVmTypeTest, OnlyTheJavaSoftJreKeyLooksUpAFavouredServerAsDefault)
+{
+    for (size_t i = 0; i < vendorRows().size(); ++i) {
+        const int expected = i == 1 ? 0 : 2;
+        EXPECT_EQ(rowVmType(vendorRows()[i], 2), expected) << "row " << i;
+        EXPECT_EQ(rowVmType(vendorRows()[i], 1), 1) << "row " << i;
+        EXPECT_EQ(rowVmType(vendorRows()[i], 0), 0) << "row " << i;
+    }
+}
+
+TEST(WithinBoundsTest, AnEmptyMaximumIsNoMaximum)
+{
+    struct Case {
+        const wchar_t* minimum;
+        const wchar_t* maximum;
+        const wchar_t* registered;
+        bool admitted;
+    };
+    const Case cases[] = {
+        {L"1.6", L"1.8", L"1.8.0_131", true},  {L"1.6", L"1.8", L"9", false},
+        {L"1.6", L"1.8", L"11.0.2", false},    {L"1.6", L"1.8", L"1.5.0", false},
+        {L"1.6", L"1.8", L"1.6", true},        {L"11", L"", L"17.0.2", true},
+        {L"11", L"", L"1.8", false},           {L"", L"", L"21.0.1.12", true},
+        {L"", L"none", L"21", true},           {L"any", L"any", L"1.4", true},
+        {L"", L"17", L"17.0.9", true},         {L"", L"17", L"21", false},
+        {L"1.8", L"1.8", L"1.8.0_401", true},
+    };
+    for (const Case& c : cases) {
+        SearchPolicy policy;
+        policy.minimum = boundFromText(c.minimum, BoundKind::minimum);
+        policy.maximum = boundFromText(c.maximum, BoundKind::maximum);
+        EXPECT_EQ(withinBounds(version(c.registered), policy), c.admitted)
+            << ::testing::PrintToString(std::wstring(c.minimum) + L" .. " + c.maximum + L": " +
+                                        c.registered);
+    }
+}
+
+RuntimeCandidate candidate(std::wstring_view home, std::wstring_view text, bool server,
+                           bool preferred)
+{
+    return {version(text), std::wstring(home), server, preferred};
+}
+
+std::vector<std::wstring> homesOf(const std::vector<RuntimeCandidate>& candidates)
+{
+    std::vector<std::wstring> homes;
+    for (const RuntimeCandidate& c : candidates) {
+        homes.push_back(c.home);
+    }
+    return homes;
+}
+
+TEST(SortCandidatesTest, PreferredThenServerThenNewest)
+{
+    using Homes = std::vector<std::wstring>;
+    // Found in this order: a JDK 1.8.0_131 with a server VM, a favoured JRE
+    // 1.8.0_121 found by its client VM, a favoured JRE 1.7.0_80 with only a
+    // server VM, and a JRockit 1.6.0_45 with a server VM.
+    const std::vector<RuntimeCandidate> found = {
+        candidate(L"jdk8", L"1.8.0_131", true, false),
+        candidate(L"jre8", L"1.8.0_121", false, true),
+        candidate(L"jre7", L"1.7.0_80", true, true),
+        candidate(L"jrockit6", L"1.6.0_45", true, false),
+    };
+    struct Case {
+        const char* name;
+        SearchPolicy policy;
+        bool noneFavoured;  // "VM Provider" any: no candidate is preferred
+        Homes order;
+    };
+    const Case cases[] = {
+        {"favor_JRE, favor_sun, favor_server", policyOf(L"favor_JRE", L"favor_sun", 2), false,
+         {L"jre7", L"jre8", L"jdk8", L"jrockit6"}},
+        {"any provider, favor_server", policyOf(L"", L"any", 2), true,
+         {L"jdk8", L"jre7", L"jrockit6", L"jre8"}},
+        {"default VM type", policyOf(L"favor_JRE", L"favor_sun", 0), false,
+         {L"jre8", L"jre7", L"jdk8", L"jrockit6"}},
+        {"one kind only: preference unused", policyOf(L"only_JRE", L"favor_sun", 0), false,
+         {L"jdk8", L"jre8", L"jre7", L"jrockit6"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<RuntimeCandidate> sorted = found;
+        for (RuntimeCandidate& candidate : sorted) {
+            candidate.preferred = candidate.preferred && !c.noneFavoured;
+        }
+        sortCandidates(sorted, c.policy);
+        EXPECT_EQ(homesOf(sorted), c.order) << c.name;
+    }
+
+    std::vector<RuntimeCandidate> twins = {candidate(L"first", L"17", false, false),
+                                          candidate(L"second", L"17.0.0", false, false)};
+    sortCandidates(twins, policyOf(L"", L"any"));
+    EXPECT_EQ(homesOf(twins), (Homes{L"first", L"second"})) << "equal ones keep their order";
+}
+
+TEST(ChooseCandidateTest, FirstMatchOfThePreferredVersionsInTheirOrder)
+{
+    const std::vector<RuntimeCandidate> sorted = {
+        candidate(L"jdk17", L"17.0.2", false, true),
+        candidate(L"jre8u131", L"1.8.0_131", false, true),
+        candidate(L"jre8", L"1.8", false, true),
+        candidate(L"jre7", L"1.7.0_80", false, true),
+    };
+    struct Case {
+        std::vector<std::wstring> preferred;
+        const wchar_t* chosen;
+    };
+    const Case cases[] = {
+        {{}, L"jdk17"},
+        {{L"1.7", L"1.8"}, L"jre7"},
+        {{L"1.8"}, L"jre8u131"},
+        {{L"1.8.0"}, L"jre8u131"},
+        {{L"1.8.0_0"}, L"jre8u131"},
+        {{L"1.8.0.1"}, L"jdk17"},
+        {{L"11", L"1.8"}, L"jre8u131"},
+        {{L"", L"1.7"}, L"jdk17"},
+        {{L"1.6"}, L"jdk17"},
+        {{L"1.8.0_131-b11"}, L"jre8u131"},
+    };
+    for (const Case& c : cases) {
+        const auto chosen = chooseCandidate(sorted, c.preferred);
+        ASSERT_TRUE(chosen);
+        EXPECT_EQ(chosen->home, c.chosen) << ::testing::PrintToString(c.preferred);
+    }
+    EXPECT_FALSE(chooseCandidate({}, {L"1.8"}));
+}
+
+}  // namespace
+}  // namespace velmar
