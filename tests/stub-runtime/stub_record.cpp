@@ -123,6 +123,7 @@ const std::map<std::string_view, LineReader> kReaders = {
     {"version", [](StubRecord& r, std::string_view v) { r.jniVersion = static_cast<long>(number(v)); }},
     {"ignoreUnrecognized", [](StubRecord& r, std::string_view v) { r.ignoreUnrecognized = v == "1"; }},
     {"create", [](StubRecord& r, std::string_view v) { r.createResult = static_cast<long>(number(v)); }},
+    {"sinceProcessStart", [](StubRecord& r, std::string_view v) { r.sinceProcessStart = number(v); }},
     {"thread", [](StubRecord& r, std::string_view v) { r.creatingThreadId = static_cast<unsigned long>(number(v)); }},
     {"stackReserve", [](StubRecord& r, std::string_view v) { r.creatingThreadStackReserve = number(v); }},
     {"env", environmentFrom},

@@ -28,6 +28,7 @@ struct StubRecord {
     long jniVersion = 0;
     bool ignoreUnrecognized = false;
     std::optional<long> createResult;
+    std::optional<long long> sinceProcessStart;  // 100 ns units, at JNI_CreateJavaVM
     unsigned long creatingThreadId = 0;
     unsigned long long creatingThreadStackReserve = 0;
     std::map<std::wstring, std::wstring> environment;  // set variables only, read at creation
