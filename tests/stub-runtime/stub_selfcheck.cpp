@@ -113,7 +113,9 @@ const Case kCases[] = {
             e.that(r.record.mainArguments.values == std::vector<std::wstring>{L"a", L"\u00fc\u20ac", L""},
                 "main arguments");
             e.that(r.out == "a\r\n\xC3\xBC\xE2\x82\xAC\r\n\r\nhello\r\n", "System.out");
-            e.that(r.record.creatingThreadStackReserve == kJavaStack,
+            // The system keeps a few pages of the reservation (Wine 8K).
+            auto reserve = r.record.creatingThreadStackReserve;
+            e.that(reserve <= kJavaStack && reserve > kJavaStack - 65536,
                 "stack reservation " + std::to_string(r.record.creatingThreadStackReserve));
             auto path = r.record.environment.find(L"KESTO_JVM_PATH");
             bool pathSet = path != r.record.environment.end() && path->second == kJvmPath;
