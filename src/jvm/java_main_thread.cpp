@@ -99,9 +99,10 @@ bool runMain(Launcher& launcher, JNIEnv* env)
     }
     jmethodID main = env->GetStaticMethodID(mainClass.get(), "main", kMainSignature);
     if (main == nullptr) {
-        if (!describePendingException(env)) {
-            ShowErrorBox(launcher.splashWindow, IDS_NO_MAIN_METHOD);
-        }
+        // A runtime reports the missing method as a pending NoSuchMethodError,
+        // printed where no one of a GUI program looks: the user is told too.
+        describePendingException(env);
+        ShowErrorBox(launcher.splashWindow, IDS_NO_MAIN_METHOD);
         return false;
     }
     LocalRef<jobjectArray> arguments(env, newJavaStringArray(env, launcher.arguments));

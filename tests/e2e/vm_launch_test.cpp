@@ -80,8 +80,11 @@ INSTANTIATE_TEST_SUITE_P(
                  L"Could not find the main class stub/Missing.\n"},
         ExitCase{"missing main class without the launcher helper", L"plain", L"stub.Missing", L"",
                  kFailure, L"Could not find the main class stub/Missing.\n"},
-        // The runtime raises NoSuchMethodError; it is printed, no box.
-        ExitCase{"no main method", L"full", L"stub.NoMain", L"", kFailure, nullptr},
+        // The runtime raises NoSuchMethodError: printed, and the user told.
+        ExitCase{"no main method", L"full", L"stub.NoMain", L"", kFailure,
+                 L"No main method found in specified class.\n"},
+        ExitCase{"no main method without the launcher helper", L"plain", L"stub.NoMain", L"",
+                 kFailure, L"No main method found in specified class.\n"},
         ExitCase{"no JNI_CreateJavaVM", L"no-create", L"stub.App", L"", kFailure,
                  L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n"},
         ExitCase{"no JNI_GetDefaultJavaVMInitArgs", L"no-default-args", L"stub.App", L"", kFailure,
