@@ -31,7 +31,7 @@ protected:
     {
         const auto ini = launcherIniPath();
         ASSERT_TRUE(ini);
-        writeTextFile(*ini, L"[Java Runtime Environment]\r\nMain Class=a.Main\r\n" + lines);
+        writeUnicodeFileAt(*ini, L"[Java Runtime Environment]\r\nMain Class=a.Main\r\n" + lines);
         ASSERT_TRUE(loadSettings(launcher_));
     }
 

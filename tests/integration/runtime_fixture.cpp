@@ -16,32 +16,7 @@ constexpr std::array<std::wstring_view, 9> kVendorRoots = {
     L"Software\\Azul Systems",    L"Software\\BellSoft",    L"Software\\Semeru",
 };
 
-void createFolders(const std::wstring& filePath)
-{
-    for (size_t slash = filePath.find(L'\\', 3); slash != std::wstring::npos;
-         slash = filePath.find(L'\\', slash + 1)) {
-        ::CreateDirectoryW(filePath.substr(0, slash).c_str(), nullptr);
-    }
-}
-
 }  // namespace
-
-void writeFileAt(const std::wstring& path, std::string_view bytes)
-{
-    createFolders(path);
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        throw std::runtime_error("cannot write a test file");
-    }
-    DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    if (!ok || written != bytes.size()) {
-        throw std::runtime_error("cannot write a test file");
-    }
-}
 
 WORD nativeMachine()
 {

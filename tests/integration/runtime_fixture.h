@@ -4,7 +4,7 @@
 #pragma once
 
 #include "runtime/build_traits.h"
-#include "temp_folder.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,6 @@
 #include <string_view>
 
 namespace velmar::testing {
-
-// Writes a file, making its folders.
-void writeFileAt(const std::wstring& path, std::string_view bytes);
 
 // The machine of the build under test, and that of the other build.
 WORD nativeMachine();

@@ -27,7 +27,7 @@ protected:
     {
         const auto ini = launcherIniPath();
         EXPECT_TRUE(ini);
-        writeTextFile(*ini, L"[Java Runtime Environment]\r\nMain Class=a.Main\r\n" + settings);
+        writeUnicodeFileAt(*ini, L"[Java Runtime Environment]\r\nMain Class=a.Main\r\n" + settings);
         launcher_ = std::make_unique<Launcher>();
         EXPECT_TRUE(loadSettings(*launcher_));
         return findRuntime(*launcher_);

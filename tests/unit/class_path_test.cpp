@@ -1,5 +1,5 @@
 #include "jvm/class_path.h"
-#include "temp_folder.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -49,10 +49,10 @@ TEST(BuildClassPathTest, ListsWhatTheFileSystemFindsAndTakesAbsoluteEntriesAsWri
 {
     testing::TempFolder app;
     ::CreateDirectoryW((app / L"lib").c_str(), nullptr);
-    testing::writeTextFile(app / L"lib\\a.jar", L"");
-    testing::writeTextFile(app / L"lib\\b.jar", L"");
-    testing::writeTextFile(app / L"lib\\notes.txt", L"");
-    testing::writeTextFile(app / L"App.jar", L"");
+    testing::writeUnicodeFileAt(app / L"lib\\a.jar", L"");
+    testing::writeUnicodeFileAt(app / L"lib\\b.jar", L"");
+    testing::writeUnicodeFileAt(app / L"lib\\notes.txt", L"");
+    testing::writeUnicodeFileAt(app / L"App.jar", L"");
     std::wstring lib = app.path() + L"\\lib\\";
 
     std::wstring classPath = buildClassPath(

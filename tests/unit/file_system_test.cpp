@@ -1,6 +1,6 @@
 #include "support/file_system.h"
 
-#include "temp_folder.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ namespace velmar {
 namespace {
 
 using testing::TempFolder;
-using testing::writeTextFile;
+using testing::writeUnicodeFileAt;
 using List = std::vector<std::wstring>;
 
 struct SplitCase {
@@ -51,7 +51,7 @@ TEST(PathKindsTest, TellsLongUncAndAbsolutePaths)
 TEST(FindFirstTest, YieldsTheFolderOfTheMatch)
 {
     TempFolder folder;
-    writeTextFile(folder / L"app.ini", L"");
+    writeUnicodeFileAt(folder / L"app.ini", L"");
     FindFileState state;
     ASSERT_TRUE(state.findFirst(folder / L"app.ini"));
     EXPECT_EQ(state.root(), folder.path());
@@ -70,7 +70,7 @@ TEST(FindFirstTest, FindsPathsOfMoreThan260Characters)
         ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
     }
     std::wstring file = path + L"\\x.txt";
-    writeTextFile(L"\\\\?\\" + file, L"");
+    writeUnicodeFileAt(L"\\\\?\\" + file, L"");
     FindFileState state;
     EXPECT_TRUE(state.findFirst(file));
     EXPECT_TRUE(state.findFirst(L"\\\\?\\" + file));
@@ -102,7 +102,7 @@ TEST(CreateFileDirectoriesTest, StopsAtAFileInTheWayAndRemovesTheParentItMade)
 {
     TempFolder folder;
     ASSERT_TRUE(::CreateDirectoryW((folder / L"a").c_str(), nullptr));
-    writeTextFile(folder / L"a\\b", L"");
+    writeUnicodeFileAt(folder / L"a\\b", L"");
     // a\b is a file: b\c cannot be made below it.
     EXPECT_NE(createFileDirectories(folder / L"a\\b\\c\\out.log"), 0u);
     EXPECT_TRUE(pathExists(folder / L"a")) << "a folder it did not make stays";
@@ -115,7 +115,7 @@ TEST(CreateFileDirectoriesTest, StopsAtAFileInTheWayAndRemovesTheParentItMade)
 TEST(PathExistsTest, RelativePathsNeverExist)
 {
     TempFolder folder;
-    writeTextFile(folder / L"here.txt", L"");
+    writeUnicodeFileAt(folder / L"here.txt", L"");
     wchar_t previous[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, previous);
     ::SetCurrentDirectoryW(folder.path().c_str());

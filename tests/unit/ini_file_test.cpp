@@ -1,6 +1,6 @@
 #include "config/ini_file.h"
 
-#include "temp_folder.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ namespace velmar {
 namespace {
 
 using testing::TempFolder;
-using testing::writeTextFile;
+using testing::writeUnicodeFileAt;
 
 TEST(IniPathForTest, ReplacesEverythingAfterTheLastDot)
 {
@@ -74,7 +74,7 @@ TEST(IniFileTest, ReadsLongValuesWhole)
     for (size_t length : {254u, 255u, 256u, 300u, 511u, 1500u}) {
         std::wstring value(length, L'v');
         value.back() = L'!';
-        writeTextFile(path, L"[S]\r\nK=" + value + L"\r\n");
+        writeUnicodeFileAt(path, L"[S]\r\nK=" + value + L"\r\n");
         EXPECT_EQ(IniFile(path).getString(L"S", L"K"), value) << "length " << length;
     }
 }
@@ -84,7 +84,7 @@ TEST(IniFileTest, MissingFileSectionOrKeyIsEmpty)
     TempFolder folder;
     std::wstring path = folder / L"a.ini";
     EXPECT_EQ(IniFile(path).getString(L"S", L"K"), L"");
-    writeTextFile(path, L"[S]\r\nK= \"quoted value\" \r\nEmpty=\r\n");
+    writeUnicodeFileAt(path, L"[S]\r\nK= \"quoted value\" \r\nEmpty=\r\n");
     IniFile ini(path);
     EXPECT_EQ(ini.getString(L"S", L"K"), L"quoted value");
     EXPECT_EQ(ini.getString(L"s", L"k"), L"quoted value") << "names ignore letter case";
@@ -110,7 +110,7 @@ TEST(LayeredIniFileTest, FallsBackToTheAppendSectionKeyByKey)
 {
     TempFolder folder;
     std::wstring path = folder / L"layered.ini";
-    writeTextFile(path,
+    writeUnicodeFileAt(path,
                   L"[Class Path]\r\nOther=x\r\n"
                   L"[Class Path+]\r\nClass Path=a.jar\r\nSpaced=\" b.jar\"\r\n"
                   L"[App]\r\nK=b.jar\r\n[App+]\r\nK=never.jar\r\n");

@@ -2,7 +2,7 @@
 
 #include "config/ini_file.h"
 #include "core/launcher.h"
-#include "temp_folder.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ namespace velmar {
 namespace {
 
 using testing::TempFolder;
-using testing::writeTextFile;
+using testing::writeUnicodeFileAt;
 
 TEST(DecodeJvmTypeTest, ComparesExactly)
 {
@@ -92,7 +92,7 @@ protected:
         ::DeleteFileW(iniPath_.c_str());
         ::SetEnvironmentVariableW(L"APPDATA", nullptr);
     }
-    void writeIni(const std::wstring& text) { writeTextFile(iniPath_, text); }
+    void writeIni(const std::wstring& text) { writeUnicodeFileAt(iniPath_, text); }
     std::wstring perUserIni() const
     {
         wchar_t module[MAX_PATH];
@@ -183,7 +183,7 @@ TEST_P(JrePathSourceTest, ReadsJrePathFromTheRightFile)
                           L"JRE Path=C:\\FromLauncher\\\r\n[Application]\r\n") +
              (c.service ? L"Application Type=service\r\n" : L""));
     if (c.perUserFile != nullptr) {
-        writeTextFile(perUserIni(), c.perUserFile);
+        writeUnicodeFileAt(perUserIni(), c.perUserFile);
     }
     Launcher launcher;
     ASSERT_TRUE(loadSettings(launcher));

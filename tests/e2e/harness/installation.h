@@ -4,6 +4,8 @@
 // removed at scope exit.
 #pragma once
 
+#include "test_files.h"
+
 #include <string>
 #include <string_view>
 
@@ -12,12 +14,11 @@ namespace velmar::e2e {
 class Installation {
 public:
     explicit Installation(std::wstring launcherName = L"myapp.exe");
-    ~Installation();
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
 
-    const std::wstring& folder() const { return folder_; }
-    const std::wstring& appData() const { return appData_; }
+    const std::wstring& folder() const { return folder_.path(); }
+    const std::wstring& appData() const { return appData_.path(); }
     std::wstring launcherPath() const { return path(launcherName_); }
     // The launcher INI: the launcher's name with "ini" for its extension.
     std::wstring iniPath() const;
@@ -34,17 +35,16 @@ public:
 
 private:
     std::wstring launcherName_;
-    std::wstring folder_;
-    std::wstring appData_;
+    testing::TempFolder folder_;
+    testing::TempFolder appData_;
 };
 
 // The built launcher, from the environment the test runner sets.
 std::wstring builtLauncherPath();
 
-// A file written with UTF-16 text and a byte-order mark; folders are made.
-void writeUnicodeFileAt(const std::wstring& path, std::wstring_view text);
-void createFoldersFor(const std::wstring& filePath);
-void removeTree(const std::wstring& path);
-std::string readFileBytes(const std::wstring& path);
+using testing::createFoldersFor;
+using testing::readFileBytes;
+using testing::removeTree;
+using testing::writeUnicodeFileAt;
 
 }  // namespace velmar::e2e

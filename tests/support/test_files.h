@@ -1,0 +1,35 @@
+// Files and folders for the tests: a temporary folder removed with its
+// contents at scope exit, and writing, reading and removing files.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace velmar::testing {
+
+class TempFolder {
+public:
+    explicit TempFolder(std::wstring_view prefix = L"velmar-test-");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// Makes every folder of a file path that is missing.
+void createFoldersFor(const std::wstring& filePath);
+// Writes the bytes, making the folders; throws when the file cannot be made.
+void writeFileAt(const std::wstring& path, std::string_view bytes);
+// UTF-16 text with a byte-order mark, as the profile API reads Unicode.
+void writeUnicodeFileAt(const std::wstring& path, std::wstring_view text);
+std::string readFileBytes(const std::wstring& path);
+void removeTree(const std::wstring& path);
+
+}  // namespace velmar::testing
