@@ -2,6 +2,7 @@
 // jvm.dll leaves out by compile definition, option checking as a real
 // runtime does it, and the JavaVM function table with thread attachment and
 // a DestroyJavaVM that waits for the non-daemon threads.
+#include "jdk11_layout.h"
 #include "stub_jvm.h"
 
 #include <algorithm>
@@ -10,28 +11,6 @@
 
 namespace stub {
 namespace {
-
-// The JDK 1.1 layout, which jni.h no longer carries.
-struct Jdk11InitArgs {
-    jint version;
-    char** properties;
-    jint checkSource;
-    jint nativeStackSize;
-    jint javaStackSize;
-    jint minHeapSize;
-    jint maxHeapSize;
-    jint verifyMode;
-    char* classpath;
-    jint(JNICALL* vfprintf)(FILE*, const char*, va_list);
-    void(JNICALL* exit)(jint);
-    void(JNICALL* abort)(void);
-    jint enableClassGC;
-    jint enableVerboseGC;
-    jint disableAsyncGC;
-    jint verbose;
-    jboolean debugging;
-    jint debugPort;
-};
 
 constexpr jint kJavaStackSize = 1024 * 1024;
 

@@ -1,5 +1,7 @@
 #include "selfcheck_java.h"
 
+#include "jdk11_layout.h"
+
 #include "support/handles.h"
 
 #include <cstdio>
@@ -7,30 +9,10 @@
 namespace velmar::stub {
 namespace {
 
+using ::stub::Jdk11InitArgs;
+
 void JNICALL exitHook(jint) {}
 void JNICALL abortHook() {}
-
-// The JDK 1.1 layout, written out here as the launcher writes it.
-struct Jdk11InitArgs {
-    jint version;
-    char** properties;
-    jint checkSource;
-    jint nativeStackSize;
-    jint javaStackSize;
-    jint minHeapSize;
-    jint maxHeapSize;
-    jint verifyMode;
-    char* classpath;
-    jint(JNICALL* vfprintf)(FILE*, const char*, va_list);
-    void(JNICALL* exit)(jint);
-    void(JNICALL* abort)(void);
-    jint enableClassGC;
-    jint enableVerboseGC;
-    jint disableAsyncGC;
-    jint verbose;
-    jboolean debugging;
-    jint debugPort;
-};
 
 // Through void*, because FARPROC claims a signature no entry point has.
 template <typename Function> Function entryPoint(HMODULE module, const char* name)
