@@ -6,11 +6,6 @@ namespace velmar {
 
 namespace {
 
-bool isAbsoluteEntry(std::wstring_view entry)
-{
-    return entry.size() >= 2 && (entry[1] == L':' || entry.substr(0, 2) == L"\\\\");
-}
-
 // The text up to and including the last backslash; empty without one.
 std::wstring_view folderPart(std::wstring_view path)
 {
@@ -38,12 +33,12 @@ ClassPathEntryKind classifyClassPathEntry(std::wstring_view entry)
     if (entry.find(L'*') != std::wstring_view::npos) {
         return ClassPathEntryKind::Wildcard;
     }
-    return isAbsoluteEntry(entry) ? ClassPathEntryKind::Absolute : ClassPathEntryKind::Relative;
+    return isAbsolutePath(entry) ? ClassPathEntryKind::Absolute : ClassPathEntryKind::Relative;
 }
 
 ClassPathSearch classPathSearchFor(std::wstring_view entry, std::wstring_view launcherFolder)
 {
-    if (isAbsoluteEntry(entry)) {
+    if (isAbsolutePath(entry)) {
         return {std::wstring(entry), std::wstring(folderPart(entry))};
     }
     std::wstring pattern = std::wstring(launcherFolder) + std::wstring(entry);
