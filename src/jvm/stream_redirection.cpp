@@ -10,22 +10,6 @@ namespace velmar {
 
 namespace {
 
-std::wstring fullPathOf(std::wstring_view path)
-{
-    std::wstring source(path);
-    DWORD size = ::GetFullPathNameW(source.c_str(), 0, nullptr, nullptr);
-    if (size == 0) {
-        return source;
-    }
-    std::wstring full(size, L'\0');
-    DWORD length = ::GetFullPathNameW(source.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) {
-        return source;
-    }
-    full.resize(length);
-    return full;
-}
-
 // A print stream over the file, not flushing on its own; null when the file
 // stream or the print stream could not be made.
 jobject openPrintStream(JNIEnv* env, const std::wstring& path, bool append)
@@ -105,7 +89,7 @@ void redirectStandardStreams(Launcher& launcher)
         expandTimestamp(error, now);
     }
     // Two streams opened on one file would overwrite each other's bytes.
-    if (!output.empty() && !error.empty() && sameFullPath(fullPathOf(output), fullPathOf(error))) {
+    if (!output.empty() && !error.empty() && sameFullPath(fullPathOf(output).value_or(output), fullPathOf(error).value_or(error))) {
         LocalRef<jobject> shared(env, openPrintStream(env, output, launcher.appendOutput));
         if (!shared) {
             reportFailure(env);

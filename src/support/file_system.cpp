@@ -14,21 +14,6 @@ std::wstring withLongPathPrefix(std::wstring_view path)
     return std::wstring(kLongPathPrefix) + std::wstring(path);
 }
 
-std::optional<std::wstring> fullPathOf(const std::wstring& path)
-{
-    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) {
-        return std::nullopt;
-    }
-    std::wstring full(size, L'\0');
-    DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) {
-        return std::nullopt;
-    }
-    full.resize(length);
-    return full;
-}
-
 }  // namespace
 
 bool FindFileState::findFirst(std::optional<std::wstring_view> pattern)
@@ -58,6 +43,22 @@ bool FindFileState::findNext()
 {
     found_ = search_ && ::FindNextFileW(search_.get(), &data_);
     return found_;
+}
+
+std::optional<std::wstring> fullPathOf(std::wstring_view relative)
+{
+    const std::wstring path(relative);
+    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return std::nullopt;
+    }
+    std::wstring full(size, L'\0');
+    DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) {
+        return std::nullopt;
+    }
+    full.resize(length);
+    return full;
 }
 
 bool hasLongPathPrefix(std::wstring_view path)

@@ -39,6 +39,9 @@ private:
     std::wstring root_;
 };
 
+// The full path as the system resolves it against the current directory.
+std::optional<std::wstring> fullPathOf(std::wstring_view path);
+
 bool hasLongPathPrefix(std::wstring_view path);
 // More than two characters, two leading backslashes, and no "?" third.
 bool isUncPath(std::wstring_view path);
