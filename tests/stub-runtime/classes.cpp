@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <initializer_list>
 #include <optional>
 
 namespace stub {
@@ -43,6 +44,10 @@ constexpr ClassInfo kClasses[] = {
     {"stub/Instance", "stub/App", false},
     {"stub/InstanceInt", "stub/App", false},
     {"stub/InstanceBoth", "stub/App", false},
+    {"stub/StaticNoArgs", "java/lang/Object", false},
+    {"stub/InstanceMain", "java/lang/Object", false},
+    {"stub/InstanceNoArgs", "java/lang/Object", false},
+    {"stub/Mixed", "java/lang/Object", false},
 };
 
 std::optional<std::string> property(const char* name)
@@ -163,8 +168,15 @@ Outcome printStackTrace(Invocation& call)
     return {};
 }
 
-// Mode 1 names a class; a strict runtime answers an unknown one with null
-// and a pending NoClassDefFoundError.
+void printLines(std::initializer_list<std::string> lines)
+{
+    for (const std::string& line : lines) {
+        println(vm().systemErr, widen(line, CP_UTF8));
+    }
+}
+
+// As the JDK's helper: a class it cannot load or launch is reported on
+// System.err and ends the VM with System.exit(1); it never returns null.
 Outcome checkAndLoadMain(Invocation& call)
 {
     std::string name = call.object(2) ? utf8(call.object(2)->chars) : "null";
@@ -174,8 +186,15 @@ Outcome checkAndLoadMain(Invocation& call)
     const ClassInfo* cls = findClassInfo(internal);
     bool found = call.number(1) == 1 && name.find('/') == std::string::npos && cls && !cls->bootOnly;
     if (!found) {
-        throwNew(call.env, "java/lang/NoClassDefFoundError", widen(internal, CP_UTF8));
-        return {};
+        printLines({"Error: Could not find or load main class " + name,
+            "Caused by: java.lang.ClassNotFoundException: " + name});
+        exitVm(1);
+    }
+    if (!launchableMain(cls)) {
+        printLines({"Error: Main method not found in class " + name + ", please define the main method as:",
+            "   public static void main(String[] args)",
+            "or a JavaFX application class must extend javafx.application.Application"});
+        exitVm(1);
     }
     return {.object = mirror(cls)};
 }
@@ -203,17 +222,23 @@ long numberProperty(const char* name, long fallback)
     return text ? std::strtol(text->c_str(), nullptr, 10) : fallback;
 }
 
-Outcome appMain(Invocation& call)
+// Every form of main ends here.
+Outcome runApplication(Invocation& call)
 {
     std::string className = call.self->cls->name;
+    bool takesArguments = std::string_view(call.method.signature) == kMainSignature;
     recordCall("main " + className);
     record("mainClass", className);
-    record("main", argumentList(call.object(0)));
-    if (!call.object(0)) {
-        return nullPointer(call);
-    }
-    for (const Object* argument : call.object(0)->elements) {
-        println(vm().systemOut, argument ? argument->chars : u"null");
+    record("mainForm", std::string(call.method.isStatic ? "static" : "instance") + (takesArguments ? "(String[])" : "()"));
+    if (takesArguments) {
+        const Object* arguments = call.object(0);
+        record("main", argumentList(arguments));
+        if (!arguments) {
+            return nullPointer(call);
+        }
+        for (const Object* argument : arguments->elements) {
+            println(vm().systemOut, argument ? argument->chars : u"null");
+        }
     }
     if (auto text = property("stub.out")) {
         println(vm().systemOut, widen(*text, CP_ACP));
@@ -258,7 +283,15 @@ constexpr MethodInfo kMethods[] = {
     {"java/lang/Throwable", "printStackTrace", "(Ljava/io/PrintStream;)V", false, printStackTrace},
     {"sun/launcher/LauncherHelper", "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;", true,
         checkAndLoadMain},
-    {"stub/App", "main", kMainSignature, true, appMain},
+    {"stub/App", "main", kMainSignature, true, runApplication},
+    {"stub/StaticNoArgs", "main", "()V", true, runApplication},
+    {"stub/InstanceMain", "<init>", "()V", false, nothing},
+    {"stub/InstanceMain", "main", kMainSignature, false, runApplication},
+    {"stub/InstanceNoArgs", "<init>", "()V", false, nothing},
+    {"stub/InstanceNoArgs", "main", "()V", false, runApplication},
+    {"stub/Mixed", "<init>", "()V", false, nothing},
+    {"stub/Mixed", "main", "()V", true, runApplication},
+    {"stub/Mixed", "main", kMainSignature, false, runApplication},
     {"stub/Instance", "secondaryMain", "([Ljava/lang/String;)V", true, secondaryMain},
     {"stub/InstanceInt", "secondaryMain", "([Ljava/lang/String;)I", true, secondaryMain},
     {"stub/InstanceBoth", "secondaryMain", "([Ljava/lang/String;)V", true, secondaryMain},
@@ -296,6 +329,19 @@ const MethodInfo* findMethod(const ClassInfo* cls, std::string_view name, std::s
             if (m.className == std::string_view(c->name) && m.name == name && m.signature == signature) {
                 return &m;
             }
+        }
+    }
+    return nullptr;
+}
+
+// The entry point as the Java 25 launcher chooses it: main(String[])
+// before main(), static or not; an instance main needs the class's own
+// no-argument constructor.
+const MethodInfo* launchableMain(const ClassInfo* cls)
+{
+    for (const char* signature : {kMainSignature, "()V"}) {
+        if (const MethodInfo* method = findMethod(cls, "main", signature)) {
+            return method->isStatic || findMethod(cls, "<init>", "()V") ? method : nullptr;
         }
     }
     return nullptr;

@@ -159,8 +159,9 @@ void checkVm(JavaVM* jvm, const std::string& function)
     }
 }
 
-// The caller's thread does not count; one that ended without detaching
-// cannot hold the VM up either.
+// The caller's thread does not count. A thread that ended still attached
+// counts as running, as in HotSpot, which never learns that it ended: the
+// VM then waits for it for ever.
 bool othersRunning()
 {
     std::lock_guard hold(vm().lock);
@@ -168,7 +169,7 @@ bool othersRunning()
     bool javaThreads = std::ranges::any_of(vm().javaThreads, [&](auto& thread) { return running(thread.get()); });
     bool attached = std::ranges::any_of(vm().envs, [&](auto& entry) {
         const ThreadEnv& env = *entry.second;
-        return env.attached && !env.daemon && env.threadId != ::GetCurrentThreadId() && running(env.thread.get());
+        return env.attached && !env.daemon && env.threadId != ::GetCurrentThreadId();
     });
     return javaThreads || attached;
 }
@@ -264,6 +265,20 @@ long long sinceProcessStart()
     return ticks(now) - ticks(created);
 }
 
+#ifdef STUB_IMPORT_DEPENDENCY
+// The library a runtime's jvm.dll imports from its own bin folder.
+extern "C" __declspec(dllimport) DWORD stubDependencyPath(wchar_t* buffer, DWORD size);
+
+void recordDependency()
+{
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = stubDependencyPath(path, MAX_PATH);
+    record("dependency", hexUnits(std::u16string(path, path + std::min<DWORD>(length, MAX_PATH))));
+}
+#else
+void recordDependency() {}
+#endif
+
 jint createJavaVm(JavaVM** pvm, void** penv, void* args)
 {
     long long sinceStart = sinceProcessStart();
@@ -272,6 +287,7 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* args)
     record("sinceProcessStart", std::to_string(sinceStart));
     recordCreatingThread();
     recordEnvironment();
+    recordDependency();
     jint result = createVm(static_cast<const JavaVMInitArgs*>(args), pvm, penv);
     record("create", std::to_string(result));
     return result;

@@ -89,6 +89,21 @@ jmethodID JNICALL getStaticMethodId(JNIEnv* jni, jclass cls, const char* name, c
     return lookupMethod(jni, cls, name, signature, true);
 }
 
+jint JNICALL throwObject(JNIEnv* jni, jthrowable handle)
+{
+    Checked c(jni, "Throw");
+    c.env.pending = typed(c, handle, "Ljava/lang/Throwable;");
+    return JNI_OK;
+}
+
+jboolean JNICALL isInstanceOf(JNIEnv* jni, jobject handle, jclass cls)
+{
+    Checked c(jni, "IsInstanceOf");
+    const ClassInfo* wanted = classOf(c, cls);
+    const Object* object = resolve(c, handle);
+    return !object || (object->kind == Kind::Instance && isSubclass(object->cls, wanted)) ? JNI_TRUE : JNI_FALSE;
+}
+
 jthrowable JNICALL exceptionOccurred(JNIEnv* jni)
 {
     Checked c(jni, "ExceptionOccurred", true);
@@ -144,6 +159,8 @@ JNINativeInterface_ makeTable()
     table.GetObjectClass = getObjectClass;
     table.GetMethodID = getMethodId;
     table.GetStaticMethodID = getStaticMethodId;
+    table.Throw = throwObject;
+    table.IsInstanceOf = isInstanceOf;
     table.ExceptionOccurred = exceptionOccurred;
     table.ExceptionDescribe = exceptionDescribe;
     table.ExceptionClear = exceptionClear;

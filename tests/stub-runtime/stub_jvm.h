@@ -126,6 +126,8 @@ std::u16string fromModifiedUtf8(std::string_view bytes);
 const ClassInfo* findClassInfo(std::string_view name);
 const MethodInfo* findMethod(const ClassInfo* cls, std::string_view name, std::string_view signature);
 const MethodInfo* methodFromId(jmethodID id);
+// The main method a Java 25 launcher would call; null when there is none.
+const MethodInfo* launchableMain(const ClassInfo* cls);
 const ClassInfo* superOf(const ClassInfo* cls);
 bool isSubclass(const ClassInfo* cls, const ClassInfo* base);
 

@@ -33,11 +33,14 @@ struct StubRecord {
     unsigned long long creatingThreadStackReserve = 0;
     std::map<std::wstring, std::wstring> environment;  // set variables only, read at creation
     std::string mainClass;
+    std::string mainForm;  // "static(String[])", "instance()", ...
     JavaArguments mainArguments;
     std::vector<SecondaryMainCall> secondaryMainCalls;
     std::vector<long> exitHookCodes;
     std::vector<std::string> violations;  // "unexpected: ..." and "violation: ..."
     std::vector<std::string> warnings;
+    // Where the library that the "dependent" variant imports was loaded from.
+    std::wstring dependencyPath;
 
     bool called(const std::string& call) const;
 };
