@@ -66,6 +66,8 @@ public:
     bool jrockitFavored = false;
     bool sunFavored = true;
     bool ibmFavored = false;
+    // The runtime chosen came from an IBM row of the registry search.
+    bool ibmRuntimeChosen = false;
     std::wstring productName;
     std::wstring productCode;
     std::vector<std::string> jvmOptions;

@@ -16,6 +16,7 @@ namespace velmar {
 namespace {
 
 constexpr const char* kMainSignature = "([Ljava/lang/String;)V";
+constexpr const char* kMainWithoutArgumentsSignature = "()V";
 constexpr const char* kCheckAndLoadMainSignature = "(ZILjava/lang/String;)Ljava/lang/Class;";
 // checkAndLoadMain mode: the name is a class, not a jar file.
 constexpr jint kLaunchModeClass = 1;
@@ -35,38 +36,10 @@ void clearPendingException(JNIEnv* env)
     }
 }
 
-// Through the runtime's own launcher helper, which gives the better
-// diagnostics; null when the runtime has none or it found nothing. No
-// exception is left pending, since the fallback makes JNI calls.
-jclass loadThroughLauncherHelper(const Launcher& launcher, JNIEnv* env)
-{
-    if (launcher.findBootClass == nullptr) {
-        return nullptr;
-    }
-    LocalRef<jclass> helper(env, launcher.findBootClass(env, "sun/launcher/LauncherHelper"));
-    jmethodID check = helper ? env->GetStaticMethodID(helper.get(), "checkAndLoadMain",
-                                                      kCheckAndLoadMainSignature)
-                             : nullptr;
-    if (check == nullptr) {
-        clearPendingException(env);
-        return nullptr;
-    }
-    std::wstring dotted = launcher.mainClass;
-    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
-    LocalRef<jstring> name(env, newJavaString(env, dotted));
-    if (!name) {
-        clearPendingException(env);
-        return nullptr;
-    }
-    LocalRef<jclass> loaded(env, static_cast<jclass>(env->CallStaticObjectMethod(
-                                     helper.get(), check, JNI_TRUE, kLaunchModeClass, name.get())));
-    if (describePendingException(env)) {
-        return nullptr;
-    }
-    return loaded.release();
-}
-
-jclass loadDirectly(const Launcher& launcher, JNIEnv* env)
+// The class itself, found by the class path's loader; message 215 when it
+// is not there. Loading it here first keeps the launcher helper, which ends
+// the VM over a class it cannot load, from ever being asked for one.
+jclass findMainClass(const Launcher& launcher, JNIEnv* env)
 {
     LocalRef<jstring> name(env, newJavaString(env, launcher.mainClass));
     if (!name) {
@@ -88,21 +61,138 @@ jclass loadDirectly(const Launcher& launcher, JNIEnv* env)
     return loaded;
 }
 
+// The class as the runtime's own launcher helper loads and checks it; null
+// when the runtime has no helper. A helper that rejects the class ends the
+// VM through System.exit, which the watch turns into a message.
+jclass loadThroughLauncherHelper(const Launcher& launcher, JNIEnv* env)
+{
+    if (launcher.findBootClass == nullptr) {
+        return nullptr;
+    }
+    LocalRef<jclass> helper(env, launcher.findBootClass(env, "sun/launcher/LauncherHelper"));
+    jmethodID check = helper ? env->GetStaticMethodID(helper.get(), "checkAndLoadMain",
+                                                      kCheckAndLoadMainSignature)
+                             : nullptr;
+    if (check == nullptr) {
+        clearPendingException(env);
+        return nullptr;
+    }
+    std::wstring dotted = launcher.mainClass;
+    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
+    LocalRef<jstring> name(env, newJavaString(env, dotted));
+    if (!name) {
+        clearPendingException(env);
+        return nullptr;
+    }
+    LauncherHelperWatch watch(launcher);
+    LocalRef<jclass> loaded(env, static_cast<jclass>(env->CallStaticObjectMethod(
+                                     helper.get(), check, JNI_TRUE, kLaunchModeClass, name.get())));
+    if (describePendingException(env)) {
+        return nullptr;
+    }
+    return loaded.release();
+}
+
+// How main is called. An instance main needs an object of the class, made
+// with its no-argument constructor.
+struct EntryPoint {
+    jmethodID method = nullptr;
+    jmethodID constructor = nullptr;  // null for a static main
+    bool takesArguments = true;
+};
+
+enum class Lookup { found, missing, failed };
+
+// After a method lookup that found nothing: true when the pending exception
+// only says so (NoSuchMethodError), and it is cleared. Anything else, such
+// as a static initializer that threw, is left pending.
+bool clearNoSuchMethod(JNIEnv* env)
+{
+    LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
+    if (!thrown) {
+        return true;
+    }
+    env->ExceptionClear();
+    LocalRef<jclass> noSuchMethod(env, env->FindClass("java/lang/NoSuchMethodError"));
+    if (noSuchMethod && env->IsInstanceOf(thrown.get(), noSuchMethod.get())) {
+        return true;
+    }
+    clearPendingException(env);
+    env->Throw(thrown.get());
+    return false;
+}
+
+// One lookup of a method; `found` false with nothing pending when there is
+// no such method.
+Lookup lookUp(JNIEnv* env, jclass cls, const char* name, const char* signature, bool isStatic,
+              jmethodID& found)
+{
+    found = isStatic ? env->GetStaticMethodID(cls, name, signature)
+                     : env->GetMethodID(cls, name, signature);
+    if (found != nullptr) {
+        return Lookup::found;
+    }
+    return clearNoSuchMethod(env) ? Lookup::missing : Lookup::failed;
+}
+
+// The entry point the Java 25 launcher chooses: main(String[]) before
+// main(), each static or not; main(String[]) static is what every older
+// runtime knows.
+Lookup findEntryPoint(JNIEnv* env, jclass cls, EntryPoint& entry)
+{
+    for (const char* signature : {kMainSignature, kMainWithoutArgumentsSignature}) {
+        entry = EntryPoint{.takesArguments = signature == kMainSignature};
+        for (bool isStatic : {true, false}) {
+            Lookup lookup = lookUp(env, cls, "main", signature, isStatic, entry.method);
+            if (lookup == Lookup::found && !isStatic) {
+                lookup = lookUp(env, cls, "<init>", "()V", false, entry.constructor);
+            }
+            if (lookup != Lookup::missing) {
+                return lookup;
+            }
+        }
+    }
+    return Lookup::missing;
+}
+
+// Calls main; an exception from the constructor or from main is left
+// pending, as one from a static main is.
+void callEntryPoint(JNIEnv* env, jclass cls, const EntryPoint& entry, jobjectArray arguments)
+{
+    if (entry.constructor == nullptr) {
+        entry.takesArguments ? env->CallStaticVoidMethod(cls, entry.method, arguments)
+                             : env->CallStaticVoidMethod(cls, entry.method);
+        return;
+    }
+    LocalRef<jobject> instance(env, env->NewObject(cls, entry.constructor));
+    if (!instance) {
+        return;
+    }
+    entry.takesArguments ? env->CallVoidMethod(instance.get(), entry.method, arguments)
+                         : env->CallVoidMethod(instance.get(), entry.method);
+}
+
 // Everything up to the end of main; the local references are gone when it
 // returns, before the thread detaches.
 bool runMain(Launcher& launcher, JNIEnv* env)
 {
-    jclass loaded = loadThroughLauncherHelper(launcher, env);
-    LocalRef<jclass> mainClass(env, loaded != nullptr ? loaded : loadDirectly(launcher, env));
-    if (!mainClass) {
+    LocalRef<jclass> found(env, findMainClass(launcher, env));
+    if (!found) {
         return false;
     }
-    jmethodID main = env->GetStaticMethodID(mainClass.get(), "main", kMainSignature);
-    if (main == nullptr) {
-        // A runtime reports the missing method as a pending NoSuchMethodError,
-        // printed where no one of a GUI program looks: the user is told too.
-        describePendingException(env);
+    // The helper may answer with a class of its own that runs the one named.
+    LocalRef<jclass> checked(env, loadThroughLauncherHelper(launcher, env));
+    jclass mainClass = checked ? checked.get() : found.get();
+    EntryPoint entry;
+    switch (findEntryPoint(env, mainClass, entry)) {
+    case Lookup::found:
+        break;
+    case Lookup::missing:
         ShowErrorBox(launcher.splashWindow, IDS_NO_MAIN_METHOD);
+        return false;
+    case Lookup::failed:
+        describePendingException(env);
+        ReportOneString(launcher.splashWindow, IDS_MAIN_CLASS_NOT_LOADED, launcher.mainClass);
         return false;
     }
     LocalRef<jobjectArray> arguments(env, newJavaStringArray(env, launcher.arguments));
@@ -113,7 +203,7 @@ bool runMain(Launcher& launcher, JNIEnv* env)
     if (launcher.mainStartedEvent) {
         ::SetEvent(launcher.mainStartedEvent.get());
     }
-    env->CallStaticVoidMethod(mainClass.get(), main, arguments.get());
+    callEntryPoint(env, mainClass, entry, arguments.get());
     // Left pending: the runtime reports it as uncaught when the thread
     // detaches.
     LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
@@ -139,15 +229,16 @@ DWORD WINAPI javaMainThreadEntry(LPVOID parameter)
 
 bool LaunchMain(Launcher& launcher)
 {
-    if (!runMain(launcher, launcher.jniEnv)) {
-        return false;
-    }
-    // With IBM runtimes the Java main thread stays in the VM for good; the
+    const bool mainRan = runMain(launcher, launcher.jniEnv);
+    // An IBM runtime's Java main thread stays in the VM for good; the
     // process ends when the application calls System.exit.
-    if (launcher.ibmAccepted || launcher.ibmFavored) {
+    if (mainRan && launcher.ibmRuntimeChosen) {
         ::Sleep(INFINITE);
     }
-    return launcher.javaVm->DetachCurrentThread() == JNI_OK;
+    // Also after a failure: the VM waits for ever, in DestroyJavaVM, for a
+    // thread that ended without detaching.
+    const bool detached = launcher.javaVm->DetachCurrentThread() == JNI_OK;
+    return mainRan && detached;
 }
 
 DWORD JavaMainThread(Launcher* launcher)

@@ -3,16 +3,30 @@
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "jvm/stream_redirection.h"
+#include "jvm/native_paths.h"
 #include "resources/resource.h"
+
+#include <atomic>
 
 namespace velmar {
 
 namespace {
 
-// The runtime calls these on its way out; they do nothing, so its own
-// exit and abort handling goes on.
+// The hooks take no context, so the one Java main thread publishes here
+// the launch whose main class the launcher helper is checking.
+std::atomic<const Launcher*> launchInHelper{nullptr};
+
+// The runtime calls these on its way out, then goes on with its own exit
+// and abort handling; only a rejection by the launcher helper is ours.
 void JNICALL abortHook() {}
-void JNICALL exitHook(jint) {}
+
+void JNICALL exitHook(jint)
+{
+    if (const Launcher* launcher = launchInHelper.exchange(nullptr)) {
+        ShowErrorBox(launcher->splashWindow, IDS_NO_MAIN_METHOD);
+        ::ExitProcess(kFailureExitCode);
+    }
+}
 
 template <typename Function>
 Function procedure(HMODULE module, const char* name)
@@ -31,6 +45,11 @@ void reportMissingEntryPoint(const Launcher& launcher)
 
 bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
 {
+    // The runtime's own DLLs (its C runtime above all) come from its bin
+    // folder, before the system's and never from the current directory or
+    // another product's PATH folder. The setting holds for the libraries
+    // the VM loads later, and processes the application starts inherit it.
+    ::SetDllDirectoryW(runtimeBinFolder(path).c_str());
     HMODULE library = ::LoadLibraryW(path.c_str());
     if (library == nullptr) {
         DWORD error = ::GetLastError();
@@ -104,6 +123,16 @@ bool CreateJvm(Launcher& launcher)
     launcher.jniEnv = static_cast<JNIEnv*>(env);
     redirectStandardStreams(launcher);
     return true;
+}
+
+LauncherHelperWatch::LauncherHelperWatch(const Launcher& launcher) noexcept
+{
+    launchInHelper.store(&launcher);
+}
+
+LauncherHelperWatch::~LauncherHelperWatch()
+{
+    launchInHelper.store(nullptr);
 }
 
 void DestroyJvm(Launcher& launcher)

@@ -32,4 +32,16 @@ bool CreateJvm(Launcher& launcher);
 // Destroys the VM if there is one; waits for its non-daemon threads.
 void DestroyJvm(Launcher& launcher);
 
+// While it lives, the "exit" hook treats the end of the VM as the runtime's
+// launcher helper rejecting the main class: the helper prints why on
+// System.err and calls System.exit(1), which a GUI user would never see.
+// The hook then tells the user (message 216) and ends the process with -1.
+class LauncherHelperWatch {
+public:
+    explicit LauncherHelperWatch(const Launcher& launcher) noexcept;
+    ~LauncherHelperWatch();
+    LauncherHelperWatch(const LauncherHelperWatch&) = delete;
+    LauncherHelperWatch& operator=(const LauncherHelperWatch&) = delete;
+};
+
 }  // namespace velmar

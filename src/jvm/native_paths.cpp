@@ -10,12 +10,6 @@ namespace velmar {
 
 namespace {
 
-// C:\Java\jre8\bin\server\jvm.dll gives C:\Java\jre8\bin.
-std::wstring runtimeBinFolder(std::wstring_view jvmLibraryPath)
-{
-    return std::wstring(cutAtLastBackslash(cutAtLastBackslash(jvmLibraryPath)));
-}
-
 // The module path up to and including its last backslash.
 std::wstring launcherFolderWithBackslash()
 {
@@ -28,6 +22,11 @@ std::wstring launcherFolderWithBackslash()
 }
 
 }  // namespace
+
+std::wstring runtimeBinFolder(std::wstring_view jvmLibraryPath)
+{
+    return std::wstring(cutAtLastBackslash(cutAtLastBackslash(jvmLibraryPath)));
+}
 
 std::wstring joinPathList(const std::vector<std::wstring>& pieces)
 {

@@ -11,6 +11,9 @@ namespace velmar {
 
 class Launcher;
 
+// C:\Java\jre8\bin\server\jvm.dll gives C:\Java\jre8\bin.
+std::wstring runtimeBinFolder(std::wstring_view jvmLibraryPath);
+
 // The pieces joined by ";", one put between two pieces unless the first
 // already ends with it; empty pieces are left out.
 std::wstring joinPathList(const std::vector<std::wstring>& pieces);

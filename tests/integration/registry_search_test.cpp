@@ -205,9 +205,12 @@ TEST_F(RegistrySearchTest, KindsAndProvidersDecideWhichKeysAreRead)
                           Case{L"JVM Source=favor_JRE\r\nVM Provider=any\r\n", jdk8 + L"jre\\"}}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(c.settings)));
         launcher_.jvmLibraryPath.clear();
+        launcher_.ibmRuntimeChosen = false;
         settle(c.settings);
         EXPECT_EQ(findRuntime(launcher_), !c.chosen.empty());
         EXPECT_EQ(launcher_.jvmLibraryPath, c.chosen.empty() ? L"" : library(c.chosen));
+        // Only an IBM runtime keeps the Java main thread in the VM after main.
+        EXPECT_EQ(launcher_.ibmRuntimeChosen, c.chosen == ibm);
     }
 }
 
