@@ -11,11 +11,6 @@ namespace velmar {
 
 class Launcher;
 
-// %NAME% references replaced by the variables' values; references to
-// variables that are not set stay. The text is unchanged when the system
-// cannot expand it.
-std::wstring expandEnvironment(std::wstring_view text);
-
 // The launcher's folder: the module path without its file name and without
 // a trailing backslash.
 std::wstring launcherFolderOf(std::wstring_view modulePath);

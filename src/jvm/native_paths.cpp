@@ -2,8 +2,8 @@
 
 #include "config/ini_file.h"
 #include "core/launcher.h"
-#include "jvm/jvm_options.h"
 #include "runtime/runtime_choice.h"
+#include "support/environment.h"
 #include "support/text.h"
 
 namespace velmar {
