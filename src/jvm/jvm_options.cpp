@@ -21,7 +21,9 @@ std::wstring readClassPath(const IniFile& ini, std::wstring_view launcherPath)
     for (std::wstring& entry : entries) {
         entry = expandEnvironment(entry);
     }
-    std::wstring classPath = buildClassPath(entries, launcherFolderOf(launcherPath));
+    // Relative entries bring their own leading backslash.
+    const std::wstring folder = executableFolder(launcherPath);
+    std::wstring classPath = buildClassPath(entries, cutAtLastBackslash(folder));
     if (isYes(ini.getString(kApplicationSection, L"Embedded Jar"))) {
         classPath.insert(0, std::wstring(launcherPath) + L";");
     }
@@ -56,11 +58,6 @@ void appendCmdArguments(Launcher& launcher, const IniFile& ini)
 }
 
 }  // namespace
-
-std::wstring launcherFolderOf(std::wstring_view modulePath)
-{
-    return std::wstring(cutAtLastBackslash(modulePath));
-}
 
 bool assembleJvmOptions(Launcher& launcher)
 {

@@ -11,10 +11,6 @@ namespace velmar {
 
 class Launcher;
 
-// The launcher's folder: the module path without its file name and without
-// a trailing backslash.
-std::wstring launcherFolderOf(std::wstring_view modulePath);
-
 // Appends the class-path option and the VM parameters to `jvmOptions`,
 // reads the stream settings and appends the "Cmd" arguments. False when
 // the INI cannot be located or the class path is empty (message 209).

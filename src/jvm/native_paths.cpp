@@ -16,17 +16,6 @@ std::wstring runtimeBinFolder(std::wstring_view jvmLibraryPath)
     return std::wstring(cutAtLastBackslash(cutAtLastBackslash(jvmLibraryPath)));
 }
 
-// The module path up to and including its last backslash.
-std::wstring launcherFolderWithBackslash()
-{
-    std::optional<std::wstring> path = modulePath();
-    if (!path) {
-        return {};
-    }
-    size_t slash = path->rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path->substr(0, slash + 1);
-}
-
 }  // namespace
 
 std::wstring joinPathList(const std::vector<std::wstring>& pieces)
@@ -66,7 +55,7 @@ void prepareNativePaths(Launcher& launcher)
         .systemPath = expandEnvironment(launcher.systemPath),
         // An unset PATH stays a literal reference, as the system leaves it.
         .oldPath = expandEnvironment(L"%Path%"),
-        .launcherFolder = launcherFolderWithBackslash(),
+        .launcherFolder = launcherFolder(),
         .jvmLibraryPath = launcher.jvmLibraryPath,
     };
     if (!launcher.libraryPath.empty()) {

@@ -17,6 +17,14 @@ TEST(IniPathForTest, ReplacesEverythingAfterTheLastDot)
     EXPECT_EQ(iniPathFor(L"D:\\Apps\\velmar"), std::nullopt);
 }
 
+TEST(ExecutableFolderTest, KeepsEverythingUpToTheLastBackslash)
+{
+    EXPECT_EQ(executableFolder(L"D:\\App\\myapp.exe"), L"D:\\App\\");
+    EXPECT_EQ(executableFolder(L"D:\\myapp.exe"), L"D:\\");
+    EXPECT_EQ(executableFolder(L"\\\\srv\\share\\my.app\\run"), L"\\\\srv\\share\\my.app\\");
+    EXPECT_EQ(executableFolder(L"myapp.exe"), L"");
+}
+
 TEST(LauncherIniPathTest, IsTheModulePathWithIni)
 {
     wchar_t module[MAX_PATH];

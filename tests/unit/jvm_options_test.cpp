@@ -10,12 +10,6 @@
 namespace velmar {
 namespace {
 
-TEST(LauncherFolderTest, DropsTheFileName)
-{
-    EXPECT_EQ(launcherFolderOf(L"D:\\App\\myapp.exe"), L"D:\\App");
-    EXPECT_EQ(launcherFolderOf(L"D:\\myapp.exe"), L"D:");
-}
-
 TEST(CreationFailureTest, NamesTheReasonOfEachJniResult)
 {
     const std::pair<jint, UINT> cases[] = {
