@@ -4,6 +4,7 @@
 #include "core/launcher.h"
 #include "runtime/jvm_location.h"
 #include "runtime/runtime_search.h"
+#include "support/file_system.h"
 #include "runtime_fixture.h"
 
 #include <gtest/gtest.h>
@@ -113,7 +114,7 @@ protected:
     {
         RuntimeFolderTest::SetUp();
         home_ = launcherFolder() + std::wstring(kThisBuild.localRuntimeFolder);
-        ASSERT_FALSE(pathFound(home_.substr(0, home_.size() - 1))) << "left over: " << home_;
+        ASSERT_FALSE(entryFound(home_.substr(0, home_.size() - 1))) << "left over: " << home_;
     }
     void TearDown() override
     {
