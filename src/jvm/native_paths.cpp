@@ -2,7 +2,7 @@
 
 #include "config/ini_file.h"
 #include "core/launcher.h"
-#include "runtime/runtime_choice.h"
+#include "runtime/chosen_runtime_variables.h"
 #include "support/environment.h"
 #include "support/text.h"
 
