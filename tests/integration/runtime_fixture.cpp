@@ -72,6 +72,14 @@ REGSAM viewFlag(RegistryView view)
 void registerValue(RegistryView view, const std::wstring& key, const std::wstring& valueName,
                    const std::wstring& data)
 {
+    const auto* text = reinterpret_cast<const char*>(data.c_str());
+    registerRawValue(view, key, valueName, REG_SZ,
+                     std::string(text, (data.size() + 1) * sizeof(wchar_t)));
+}
+
+void registerRawValue(RegistryView view, const std::wstring& key, const std::wstring& valueName,
+                      DWORD type, const std::string& bytes)
+{
     requireDisposableRegistry();
     HKEY handle = nullptr;
     if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
@@ -79,9 +87,9 @@ void registerValue(RegistryView view, const std::wstring& key, const std::wstrin
                           nullptr) != ERROR_SUCCESS) {
         throw std::runtime_error("cannot create a registry key");
     }
-    const LSTATUS status = ::RegSetValueExW(
-        handle, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    const LSTATUS status =
+        ::RegSetValueExW(handle, valueName.c_str(), 0, type,
+                         reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
     ::RegCloseKey(handle);
     if (status != ERROR_SUCCESS) {
         throw std::runtime_error("cannot write a registry value");
