@@ -1,12 +1,15 @@
 #include "config/ini_file.h"
 
 #include "test_files.h"
+#include "test_program.h"
 
 #include <gtest/gtest.h>
 
 namespace velmar {
 namespace {
 
+using testing::kTestProgramFolder;
+using testing::kTestProgramIni;
 using testing::TempFolder;
 using testing::writeUnicodeFileAt;
 
@@ -27,11 +30,8 @@ TEST(ExecutableFolderTest, KeepsEverythingUpToTheLastBackslash)
 
 TEST(LauncherIniPathTest, IsTheModulePathWithIni)
 {
-    wchar_t module[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring expected(module);
-    expected.replace(expected.rfind(L'.') + 1, std::wstring::npos, L"ini");
-    EXPECT_EQ(launcherIniPath(), expected);
+    EXPECT_EQ(launcherIniPath(), kTestProgramIni);
+    EXPECT_EQ(launcherFolder(), std::wstring(kTestProgramFolder) + L"\\");
 }
 
 struct PerUserCase {
@@ -140,11 +140,7 @@ TEST(WorkingDirOverrideTest, MakesTheProgramFolderCurrent)
     wchar_t current[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, current);
     ::SetCurrentDirectoryW(previous);
-    wchar_t module[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring programFolder(module);
-    programFolder.resize(programFolder.rfind(L'\\'));
-    EXPECT_EQ(std::wstring(current), programFolder);
+    EXPECT_EQ(std::wstring(current), kTestProgramFolder);
 }
 
 }  // namespace
