@@ -117,6 +117,19 @@ std::optional<std::wstring> modulePath()
     return std::wstring(buffer, length);
 }
 
+std::wstring executableFolder(std::wstring_view executablePath)
+{
+    size_t slash = executablePath.rfind(L'\\');
+    return slash == std::wstring_view::npos ? std::wstring()
+                                            : std::wstring(executablePath.substr(0, slash + 1));
+}
+
+std::wstring launcherFolder()
+{
+    std::optional<std::wstring> path = modulePath();
+    return path ? executableFolder(*path) : std::wstring();
+}
+
 std::optional<std::wstring> iniPathFor(std::wstring_view executablePath)
 {
     size_t dot = executablePath.rfind(L'.');
@@ -184,13 +197,11 @@ std::wstring perUserIniPath(std::wstring_view executablePath, std::wstring_view 
 
 void applyWorkingDirOverride()
 {
-    std::optional<std::wstring> path = modulePath();
-    if (!path) {
-        return;
-    }
-    size_t slash = path->rfind(L'\\');
-    if (slash != std::wstring::npos && slash > 0) {
-        ::SetCurrentDirectoryW(path->substr(0, slash).c_str());
+    // A folder of one backslash alone (a path rooted without a drive) is
+    // left alone.
+    const std::wstring folder = launcherFolder();
+    if (folder.size() > 1) {
+        ::SetCurrentDirectoryW(folder.substr(0, folder.size() - 1).c_str());
     }
 }
 

@@ -54,6 +54,14 @@ public:
 // returns nothing when it cannot be obtained.
 std::optional<std::wstring> modulePath();
 
+// The folder of an executable path, ending in "\": the path up to and
+// including its last backslash; empty when it has none.
+std::wstring executableFolder(std::wstring_view executablePath);
+
+// The folder of the launcher's executable, ending in "\"; empty when the
+// module path cannot be had (message 202 shown, as by modulePath).
+std::wstring launcherFolder();
+
 // The path cut after its last "." with "ini" appended; nothing when the
 // path has no ".". The dot is searched in the whole path.
 std::optional<std::wstring> iniPathFor(std::wstring_view executablePath);

@@ -47,8 +47,7 @@ std::wstring readJrePath(const Launcher& launcher, const LayeredIniFile& setting
         // when it has since been emptied.
         std::wstring perUser = perUserIniPath(executablePath, launcher.productName,
                                               launcher.productCode, false);
-        FindFileState probe;
-        if (probe.findFirst(perUser)) {
+        if (entryFound(withLongPathPrefix(perUser))) {
             return IniFile(perUser).getString(kRuntimeSection, kJrePathKey);
         }
     }

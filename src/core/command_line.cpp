@@ -52,14 +52,19 @@ void SplitArguments(std::wstring_view text, std::vector<std::wstring>& arguments
     }
 }
 
-std::vector<std::wstring> ReadCommandLine()
+std::vector<std::wstring> argumentsAfterProgramName(std::wstring_view commandLine)
 {
     std::vector<std::wstring> arguments;
-    SplitArguments(::GetCommandLineW(), arguments);
+    SplitArguments(commandLine, arguments);
     if (!arguments.empty()) {
         arguments.erase(arguments.begin());
     }
     return arguments;
+}
+
+std::vector<std::wstring> ReadCommandLine()
+{
+    return argumentsAfterProgramName(::GetCommandLineW());
 }
 
 DWORD RelaunchPair(const Launcher& launcher)

@@ -17,6 +17,10 @@ class Launcher;
 // `arguments`.
 void SplitArguments(std::wstring_view text, std::vector<std::wstring>& arguments);
 
+// A command line split by SplitArguments, without its first argument (the
+// program name).
+std::vector<std::wstring> argumentsAfterProgramName(std::wstring_view commandLine);
+
 // The process command line without the program name.
 std::vector<std::wstring> ReadCommandLine();
 

@@ -1,22 +1,32 @@
 // Process entry: one Launcher, its two phases, its teardown, and the exit
 // code of the Java application.
+#include "core/boundary_guard.h"
 #include "core/launcher.h"
 
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+namespace {
+
+DWORD runLauncher()
 {
     DWORD exitCode = velmar::kFailureExitCode;
-    {
-        velmar::Launcher launcher;
-        // Narrow texts for the VM (options, class names) use the thread's
-        // ANSI code page; make it the system's.
-        ::SetThreadLocale(::GetSystemDefaultLCID());
-        // Makes this a GUI thread before any window or dialog needs it.
-        ::DefWindowProcW(nullptr, WM_NULL, 0, 0);
-        if (launcher.Prepare()) {
-            exitCode = launcher.Run();
-        }
+    velmar::Launcher launcher;
+    // Narrow texts for the VM (options, class names) use the thread's
+    // ANSI code page; make it the system's.
+    ::SetThreadLocale(::GetSystemDefaultLCID());
+    // Makes this a GUI thread before any window or dialog needs it.
+    ::DefWindowProcW(nullptr, WM_NULL, 0, 0);
+    if (launcher.Prepare()) {
+        exitCode = launcher.Run();
     }
-    return static_cast<int>(exitCode);
+    return exitCode;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    // An exception is reported after the Launcher's teardown, so no
+    // splash owns the box.
+    return static_cast<int>(velmar::guarded(velmar::kFailureExitCode, runLauncher));
 }

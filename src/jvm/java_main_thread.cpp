@@ -1,5 +1,6 @@
 #include "jvm/java_main_thread.h"
 
+#include "core/boundary_guard.h"
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "jvm/java_strings.h"
@@ -218,11 +219,9 @@ bool runMain(Launcher& launcher, JNIEnv* env)
 
 DWORD WINAPI javaMainThreadEntry(LPVOID parameter)
 {
-    try {
-        return JavaMainThread(static_cast<Launcher*>(parameter));
-    } catch (...) {
-        return 1;
-    }
+    auto* launcher = static_cast<Launcher*>(parameter);
+    return guarded(kFailureExitCode, [launcher] { return JavaMainThread(launcher); },
+                   ErrorBox{&launcher->splashWindow});
 }
 
 }  // namespace

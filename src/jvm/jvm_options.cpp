@@ -8,6 +8,7 @@
 #include "jvm/memory_options.h"
 #include "jvm/option_text.h"
 #include "resources/resource.h"
+#include "support/environment.h"
 #include "support/text.h"
 
 namespace velmar {
@@ -20,7 +21,9 @@ std::wstring readClassPath(const IniFile& ini, std::wstring_view launcherPath)
     for (std::wstring& entry : entries) {
         entry = expandEnvironment(entry);
     }
-    std::wstring classPath = buildClassPath(entries, launcherFolderOf(launcherPath));
+    // Relative entries bring their own leading backslash.
+    const std::wstring folder = executableFolder(launcherPath);
+    std::wstring classPath = buildClassPath(entries, cutAtLastBackslash(folder));
     if (isYes(ini.getString(kApplicationSection, L"Embedded Jar"))) {
         classPath.insert(0, std::wstring(launcherPath) + L";");
     }
@@ -55,32 +58,6 @@ void appendCmdArguments(Launcher& launcher, const IniFile& ini)
 }
 
 }  // namespace
-
-std::wstring expandEnvironment(std::wstring_view text)
-{
-    std::wstring source(text);
-    // Nothing to expand; this also keeps long class paths away from the
-    // size limit of ExpandEnvironmentStringsW.
-    if (source.find(L'%') == std::wstring::npos) {
-        return source;
-    }
-    DWORD size = ::ExpandEnvironmentStringsW(source.c_str(), nullptr, 0);
-    if (size == 0) {
-        return source;
-    }
-    std::wstring expanded(size, L'\0');
-    DWORD written = ::ExpandEnvironmentStringsW(source.c_str(), expanded.data(), size);
-    if (written == 0 || written > size) {
-        return source;
-    }
-    expanded.resize(written - 1);
-    return expanded;
-}
-
-std::wstring launcherFolderOf(std::wstring_view modulePath)
-{
-    return std::wstring(cutAtLastBackslash(modulePath));
-}
 
 bool assembleJvmOptions(Launcher& launcher)
 {

@@ -11,15 +11,6 @@ namespace velmar {
 
 class Launcher;
 
-// %NAME% references replaced by the variables' values; references to
-// variables that are not set stay. The text is unchanged when the system
-// cannot expand it.
-std::wstring expandEnvironment(std::wstring_view text);
-
-// The launcher's folder: the module path without its file name and without
-// a trailing backslash.
-std::wstring launcherFolderOf(std::wstring_view modulePath);
-
 // Appends the class-path option and the VM parameters to `jvmOptions`,
 // reads the stream settings and appends the "Cmd" arguments. False when
 // the INI cannot be located or the class path is empty (message 209).

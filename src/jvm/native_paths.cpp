@@ -2,26 +2,11 @@
 
 #include "config/ini_file.h"
 #include "core/launcher.h"
-#include "jvm/jvm_options.h"
-#include "runtime/runtime_choice.h"
+#include "runtime/chosen_runtime_variables.h"
+#include "support/environment.h"
 #include "support/text.h"
 
 namespace velmar {
-
-namespace {
-
-// The module path up to and including its last backslash.
-std::wstring launcherFolderWithBackslash()
-{
-    std::optional<std::wstring> path = modulePath();
-    if (!path) {
-        return {};
-    }
-    size_t slash = path->rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path->substr(0, slash + 1);
-}
-
-}  // namespace
 
 std::wstring runtimeBinFolder(std::wstring_view jvmLibraryPath)
 {
@@ -65,7 +50,7 @@ void prepareNativePaths(Launcher& launcher)
         .systemPath = expandEnvironment(launcher.systemPath),
         // An unset PATH stays a literal reference, as the system leaves it.
         .oldPath = expandEnvironment(L"%Path%"),
-        .launcherFolder = launcherFolderWithBackslash(),
+        .launcherFolder = launcherFolder(),
         .jvmLibraryPath = launcher.jvmLibraryPath,
     };
     if (!launcher.libraryPath.empty()) {

@@ -52,3 +52,7 @@
 #define IDS_REASON_VM_EXISTS 229
 #define IDS_REASON_INVALID_ARGUMENTS 230
 #define IDS_PAIR_NOT_STARTED 232
+// Details for 202 when an exception reached a thread or window boundary.
+#define IDS_OUT_OF_MEMORY 233
+#define IDS_INTERNAL_ERROR 234
+#define IDS_UNEXPECTED_ERROR 235

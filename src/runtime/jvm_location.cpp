@@ -1,6 +1,7 @@
 #include "runtime/jvm_location.h"
 
 #include "core/launcher.h"
+#include "support/file_system.h"
 #include "support/handles.h"
 
 #include <array>
@@ -88,18 +89,11 @@ bool mapWholeFile(const std::wstring& path, MappedFile& mapped)
 
 }  // namespace
 
-bool pathFound(const std::wstring& path)
-{
-    WIN32_FIND_DATAW data{};
-    UniqueFindHandle search(::FindFirstFileW(path.c_str(), &data));
-    return static_cast<bool>(search);
-}
-
 std::wstring findJvmLibrary(std::wstring_view folder, int vmType, bool& server)
 {
     if (vmType == kVmTypeServer || vmType == kVmTypeFavorServer) {
         std::wstring path = std::wstring(folder) + std::wstring(kServerVm);
-        if (pathFound(path)) {
+        if (entryFound(path)) {
             server = true;
             return path;
         }
@@ -109,7 +103,7 @@ std::wstring findJvmLibrary(std::wstring_view folder, int vmType, bool& server)
     }
     for (const VmFolder& candidate : kDefaultOrder) {
         std::wstring path = std::wstring(folder) + std::wstring(candidate.subPath);
-        if (pathFound(path)) {
+        if (entryFound(path)) {
             server = candidate.server;
             return path;
         }
@@ -125,7 +119,7 @@ std::wstring findJvmLibrary(std::wstring_view folder, int vmType)
 
 bool hasJavaDll(std::wstring_view folder)
 {
-    return pathFound(std::wstring(folder) + L"bin\\java.dll");
+    return entryFound(std::wstring(folder) + L"bin\\java.dll");
 }
 
 std::optional<size_t> ntHeadersOffset(std::span<const unsigned char> image)

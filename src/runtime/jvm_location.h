@@ -24,9 +24,7 @@ inline constexpr int kVmTypeFavorServer = 2;
 
 inline constexpr WORD kMachineI386 = IMAGE_FILE_MACHINE_I386;
 
-// Any directory entry of that name counts; attributes are not looked at.
-bool pathFound(const std::wstring& path);
-
+// Existence is a find-first match (entryFound): any entry of the name counts.
 // The jvm.dll to load from a runtime folder (ending in "\") for a VM type;
 // empty when there is none. `server` is set only when a library is found.
 std::wstring findJvmLibrary(std::wstring_view folder, int vmType, bool& server);

@@ -2,6 +2,7 @@
 
 #include "core/launcher.h"
 #include "runtime/jvm_location.h"
+#include "runtime/registry_value.h"
 #include "support/handles.h"
 
 namespace velmar {
@@ -30,25 +31,6 @@ std::vector<std::wstring> subkeyNames(HKEY key)
         }
         names.emplace_back(name, length);
     }
-}
-
-// The value as text up to its first NUL, whatever type it was stored with;
-// empty when it is missing or unreadable.
-std::wstring readText(HKEY key, std::wstring_view valueName)
-{
-    const std::wstring name(valueName);
-    DWORD size = 0;
-    if (::RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
-        size == 0) {
-        return {};
-    }
-    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-    if (::RegQueryValueExW(key, name.c_str(), nullptr, nullptr,
-                           reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
-        return {};
-    }
-    data.resize(data.find(L'\0'));
-    return data;
 }
 
 std::optional<RuntimeCandidate> candidateOf(const VendorRow& row, const SearchPolicy& policy,
@@ -88,7 +70,7 @@ void gatherRow(const VendorRow& row, const SearchPolicy& policy, RegistryView vi
             continue;
         }
         if (auto candidate = candidateOf(row, policy, version,
-                                         readText(runtimeKey.get(), row.homeValue))) {
+                                         readFolderValue(runtimeKey.get(), row.homeValue))) {
             candidates.push_back(std::move(*candidate));
         }
     }

@@ -1,8 +1,7 @@
 #include "runtime/runtime_search.h"
 
+#include "config/ini_file.h"
 #include "core/launcher.h"
-#include "core/messages.h"
-#include "resources/resource.h"
 #include "runtime/jvm_location.h"
 #include "runtime/runtime_registry.h"
 #include "support/text.h"
@@ -37,7 +36,7 @@ bool useConfiguredFolder(Launcher& launcher)
 
 bool useLocalRuntime(Launcher& launcher)
 {
-    const std::wstring home = findLocalRuntime(launcher);
+    const std::wstring home = findLocalRuntime(launcherFolder(), kThisBuild);
     if (home.empty()) {
         return false;
     }
@@ -70,21 +69,6 @@ bool useRegistry(Launcher& launcher)
 
 }  // namespace
 
-std::wstring launcherFolder(const Launcher& launcher)
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    // A path cut off at the buffer's end names some other folder.
-    if (length == 0 || length >= MAX_PATH) {
-        const DWORD error = length == 0 ? ::GetLastError() : ERROR_INSUFFICIENT_BUFFER;
-        ReportWindowsError(launcher.splashWindow, IDS_WINDOWS_EXCEPTION,
-                           LoadMessage(IDS_NO_MODULE_PATH), error);
-        return {};
-    }
-    std::wstring_view full(path, length);
-    return std::wstring(full.substr(0, full.rfind(L'\\') + 1));
-}
-
 std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& traits)
 {
     if (folder.empty()) {
@@ -95,11 +79,6 @@ std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& trait
     }
     std::wstring nested = std::wstring(folder) + std::wstring(traits.localRuntimeFolder);
     return hasJavaDll(nested) ? nested : std::wstring();
-}
-
-std::wstring findLocalRuntime(const Launcher& launcher)
-{
-    return findLocalRuntime(launcherFolder(launcher), kThisBuild);
 }
 
 bool findRuntime(Launcher& launcher)

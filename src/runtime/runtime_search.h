@@ -17,14 +17,9 @@ class Launcher;
 // chosen, which ends the launch.
 bool findRuntime(Launcher& launcher);
 
-// The folder of the launcher's own executable, ending in "\"; empty (the
-// user told) when the module path cannot be had.
-std::wstring launcherFolder(const Launcher& launcher);
-
 // The runtime shipped in a launcher folder: the folder itself when it holds
 // "bin\java.dll", else the build's local runtime subfolder when that does;
 // empty otherwise.
 std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& traits);
-std::wstring findLocalRuntime(const Launcher& launcher);
 
 }  // namespace velmar

@@ -4,8 +4,6 @@
 
 namespace velmar {
 
-namespace {
-
 std::wstring withLongPathPrefix(std::wstring_view path)
 {
     if (path.size() < kLongPathThreshold || hasLongPathPrefix(path)) {
@@ -14,7 +12,12 @@ std::wstring withLongPathPrefix(std::wstring_view path)
     return std::wstring(kLongPathPrefix) + std::wstring(path);
 }
 
-}  // namespace
+bool entryFound(std::wstring_view pattern)
+{
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle search(::FindFirstFileW(std::wstring(pattern).c_str(), &data));
+    return static_cast<bool>(search);
+}
 
 bool FindFileState::findFirst(std::optional<std::wstring_view> pattern)
 {
@@ -161,8 +164,7 @@ DWORD queryPathInfo(std::wstring_view path, PathInfo& info)
 
 bool pathExists(std::wstring_view path)
 {
-    PathInfo info;
-    return queryPathInfo(path, info) == 0;
+    return isAbsolutePath(path) && entryFound(path);
 }
 
 bool removeFolder(std::wstring_view path)

@@ -20,6 +20,15 @@ namespace velmar {
 inline constexpr std::wstring_view kLongPathPrefix = L"\\\\?\\";
 inline constexpr size_t kLongPathThreshold = 260;
 
+// The path with the long-path prefix in front when it has 260 characters or
+// more and no prefix yet; shorter paths unchanged.
+std::wstring withLongPathPrefix(std::wstring_view path);
+
+// Whether FindFirstFileW finds an entry for the pattern exactly as written
+// (no prefix added); any entry counts, whatever its attributes. The search
+// is closed again; when nothing is found the last error is the search's.
+bool entryFound(std::wstring_view pattern);
+
 // One find-first search. Destroying the state closes an open search.
 class FindFileState {
 public:
@@ -61,6 +70,7 @@ struct PathInfo {
 };
 // 0 or a Windows error code; relative paths give ERROR_PATH_NOT_FOUND.
 DWORD queryPathInfo(std::wstring_view path, PathInfo& info);
+// queryPathInfo would succeed: an absolute path that find-first finds.
 bool pathExists(std::wstring_view path);
 bool removeFolder(std::wstring_view path);
 

@@ -25,17 +25,6 @@ std::vector<std::wstring> listed(const std::wstring& pattern)
     return names;
 }
 
-std::wstring heapOption(const wchar_t* prefix, uint64_t percent, uint64_t minimumMb, uint64_t maximumMb)
-{
-    MEMORYSTATUS status{};
-    status.dwLength = sizeof status;
-    ::GlobalMemoryStatus(&status);
-    auto kb = static_cast<uint64_t>(static_cast<double>(status.dwTotalPhys / 1024) * (percent / 100.0));
-    kb = maximumMb != 0 && kb > maximumMb * 1024 ? maximumMb * 1024 : kb;
-    kb = kb < minimumMb * 1024 ? minimumMb * 1024 : kb;
-    return prefix + std::to_wstring(kb) + L"K";
-}
-
 // The stack reservation the runtime measured for the creating thread. The
 // system keeps a few pages of it for itself, and Wine reserves at least
 // 1 MiB, so sizes from 1 MiB up are told apart here.
@@ -57,7 +46,7 @@ TEST(OptionListTest, GivesTheRuntimeEveryOptionInOrder)
         {L"Application", L"Embedded Jar", L"yes"},
         {L"Java Runtime Environment", L"Library Path", inst.path(L"native")},
         {L"Java Runtime Environment", L"Virtual Machine Parameters",
-         L"-Dapp.home=\"C:\\Program Files\\Sample\"   -Xmx25:256:1024P -Xms1:4096:1024p "
+         L"-Dapp.home=\"C:\\Program Files\\Sample\"   -Xmx25:8:16P -Xms1:4096:1024p "
          L"-Dvalue=%VELMAR_E2E_VALUE% -Xss1536k \"-Dq=a \"\"b\"\"\""},
     });
     StubRun result = app.run({.arguments = L"-nosplash",
@@ -74,8 +63,10 @@ TEST(OptionListTest, GivesTheRuntimeEveryOptionInOrder)
             L";" + app.runtimeFolder() + L"\\lib",
         L"-Djava.class.path=" + classPath,
         L"-Dapp.home=C:\\Program Files\\Sample",
-        heapOption(L"-Xmx", 25, 256, 1024),
-        heapOption(L"-Xms", 1, 4096, 1024),
+        // Sizes that no machine of more than 64 MB changes: the maximum
+        // applies, and the minimum wins over a smaller maximum.
+        L"-Xmx16384K",
+        L"-Xms4194304K",
         L"-Dvalue=v1",
         L"-Xss1536k",
         L"-Dq=a \"b\"",

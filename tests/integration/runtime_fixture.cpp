@@ -1,5 +1,6 @@
 #include "runtime_fixture.h"
 
+#include "disposable_machine.h"
 #include "pe_image.h"
 
 #include <array>
@@ -15,6 +16,30 @@ constexpr std::array<std::wstring_view, 9> kVendorRoots = {
     L"Software\\Eclipse Adoptium", L"Software\\AdoptOpenJDK", L"Software\\Microsoft\\JDK",
     L"Software\\Azul Systems",    L"Software\\BellSoft",    L"Software\\Semeru",
 };
+
+// Every change to HKLM passes here, so that not even a test written
+// without the fixture can wipe a developer's registrations.
+void requireDisposableRegistry()
+{
+    const std::string refusal = registryRefusal();
+    if (!refusal.empty()) {
+        throw std::runtime_error(refusal);
+    }
+}
+
+// Checked once before the first test: a refusal fails the run with its
+// reason, and no test runs.
+class DisposableRegistryCheck : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        const std::string refusal = registryRefusal();
+        ASSERT_TRUE(refusal.empty()) << refusal;
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const kDisposableRegistryCheck =
+    ::testing::AddGlobalTestEnvironment(new DisposableRegistryCheck);
 
 }  // namespace
 
@@ -47,15 +72,24 @@ REGSAM viewFlag(RegistryView view)
 void registerValue(RegistryView view, const std::wstring& key, const std::wstring& valueName,
                    const std::wstring& data)
 {
+    const auto* text = reinterpret_cast<const char*>(data.c_str());
+    registerRawValue(view, key, valueName, REG_SZ,
+                     std::string(text, (data.size() + 1) * sizeof(wchar_t)));
+}
+
+void registerRawValue(RegistryView view, const std::wstring& key, const std::wstring& valueName,
+                      DWORD type, const std::string& bytes)
+{
+    requireDisposableRegistry();
     HKEY handle = nullptr;
     if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
                           KEY_ALL_ACCESS | viewFlag(view), nullptr, &handle,
                           nullptr) != ERROR_SUCCESS) {
         throw std::runtime_error("cannot create a registry key");
     }
-    const LSTATUS status = ::RegSetValueExW(
-        handle, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    const LSTATUS status =
+        ::RegSetValueExW(handle, valueName.c_str(), 0, type,
+                         reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
     ::RegCloseKey(handle);
     if (status != ERROR_SUCCESS) {
         throw std::runtime_error("cannot write a registry value");
@@ -64,6 +98,7 @@ void registerValue(RegistryView view, const std::wstring& key, const std::wstrin
 
 void removeRegisteredRuntimes()
 {
+    requireDisposableRegistry();
     for (RegistryView view : {RegistryView::bits64, RegistryView::bits32}) {
         for (std::wstring_view root : kVendorRoots) {
             const std::wstring path(root);

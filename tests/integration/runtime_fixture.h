@@ -10,6 +10,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <string>
 #include <string_view>
 
 namespace velmar::testing {
@@ -28,6 +29,11 @@ REGSAM viewFlag(RegistryView view);
 // Creates HKLM\<key> in a view with one string value.
 void registerValue(RegistryView view, const std::wstring& key, const std::wstring& valueName,
                    const std::wstring& data);
+
+// Creates HKLM\<key> in a view with one value of any type and size, as
+// the registry stores it: no terminator is added.
+void registerRawValue(RegistryView view, const std::wstring& key, const std::wstring& valueName,
+                      DWORD type, const std::string& bytes);
 
 // Removes every vendor key the tests may create, in both views, so each
 // test starts from a registry without Java runtimes.

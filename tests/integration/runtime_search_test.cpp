@@ -1,8 +1,10 @@
 // The first two places findRuntime looks: the folder of "JRE Path" and the
 // runtime shipped beside the launcher (here: beside this test program).
+#include "config/ini_file.h"
 #include "core/launcher.h"
 #include "runtime/jvm_location.h"
 #include "runtime/runtime_search.h"
+#include "support/file_system.h"
 #include "runtime_fixture.h"
 
 #include <gtest/gtest.h>
@@ -111,8 +113,8 @@ protected:
     void SetUp() override
     {
         RuntimeFolderTest::SetUp();
-        home_ = launcherFolder(launcher_) + std::wstring(kThisBuild.localRuntimeFolder);
-        ASSERT_FALSE(pathFound(home_.substr(0, home_.size() - 1))) << "left over: " << home_;
+        home_ = launcherFolder() + std::wstring(kThisBuild.localRuntimeFolder);
+        ASSERT_FALSE(entryFound(home_.substr(0, home_.size() - 1))) << "left over: " << home_;
     }
     void TearDown() override
     {

@@ -127,6 +127,28 @@ TEST(PathExistsTest, RelativePathsNeverExist)
     EXPECT_EQ(queryPathInfo(L"here.txt", info), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+TEST(EntryFoundTest, AnyEntryMatchingThePatternAsWritten)
+{
+    TempFolder folder;
+    writeUnicodeFileAt(folder / L"lib\\a.jar", L"");
+    const std::pair<std::wstring, bool> cases[] = {
+        {folder / L"lib\\a.jar", true},
+        {folder / L"lib", true},  // a folder counts like a file
+        {folder / L"lib\\*.jar", true},
+        {folder / L"lib\\b.jar", false},
+        {folder / L"missing\\a.jar", false},
+        {L"", false},
+    };
+    for (const auto& [pattern, found] : cases) {
+        EXPECT_EQ(entryFound(pattern), found) << ::testing::PrintToString(pattern);
+    }
+    wchar_t previous[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ::SetCurrentDirectoryW(folder.path().c_str());
+    EXPECT_TRUE(entryFound(L"lib\\a.jar")) << "relative to the current directory";
+    ::SetCurrentDirectoryW(previous);
+}
+
 struct StampCase {
     const wchar_t* name;
     const wchar_t* expected;

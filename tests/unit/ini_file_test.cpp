@@ -1,12 +1,15 @@
 #include "config/ini_file.h"
 
 #include "test_files.h"
+#include "test_program.h"
 
 #include <gtest/gtest.h>
 
 namespace velmar {
 namespace {
 
+using testing::kTestProgramFolder;
+using testing::kTestProgramIni;
 using testing::TempFolder;
 using testing::writeUnicodeFileAt;
 
@@ -17,13 +20,18 @@ TEST(IniPathForTest, ReplacesEverythingAfterTheLastDot)
     EXPECT_EQ(iniPathFor(L"D:\\Apps\\velmar"), std::nullopt);
 }
 
+TEST(ExecutableFolderTest, KeepsEverythingUpToTheLastBackslash)
+{
+    EXPECT_EQ(executableFolder(L"D:\\App\\myapp.exe"), L"D:\\App\\");
+    EXPECT_EQ(executableFolder(L"D:\\myapp.exe"), L"D:\\");
+    EXPECT_EQ(executableFolder(L"\\\\srv\\share\\my.app\\run"), L"\\\\srv\\share\\my.app\\");
+    EXPECT_EQ(executableFolder(L"myapp.exe"), L"");
+}
+
 TEST(LauncherIniPathTest, IsTheModulePathWithIni)
 {
-    wchar_t module[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring expected(module);
-    expected.replace(expected.rfind(L'.') + 1, std::wstring::npos, L"ini");
-    EXPECT_EQ(launcherIniPath(), expected);
+    EXPECT_EQ(launcherIniPath(), kTestProgramIni);
+    EXPECT_EQ(launcherFolder(), std::wstring(kTestProgramFolder) + L"\\");
 }
 
 struct PerUserCase {
@@ -132,11 +140,7 @@ TEST(WorkingDirOverrideTest, MakesTheProgramFolderCurrent)
     wchar_t current[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, current);
     ::SetCurrentDirectoryW(previous);
-    wchar_t module[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring programFolder(module);
-    programFolder.resize(programFolder.rfind(L'\\'));
-    EXPECT_EQ(std::wstring(current), programFolder);
+    EXPECT_EQ(std::wstring(current), kTestProgramFolder);
 }
 
 }  // namespace

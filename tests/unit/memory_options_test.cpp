@@ -103,9 +103,6 @@ TEST(ProcessVmTokenTest, SetsTheStackSizeFromEveryXssToken)
 
 TEST(ProcessVmTokenTest, ConvertsAPercentageStackBeforeTakingItsSize)
 {
-    MEMORYSTATUS status{};
-    status.dwLength = sizeof status;
-    ::GlobalMemoryStatus(&status);
     Launcher launcher;
     std::wstring converted = processVmToken(launcher, L"-Xss0:3P");  // 0 %, at least 3 MB
     EXPECT_EQ(converted, L"-Xss3072K");

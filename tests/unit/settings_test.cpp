@@ -1,8 +1,8 @@
 #include "config/settings.h"
 
-#include "config/ini_file.h"
 #include "core/launcher.h"
 #include "test_files.h"
+#include "test_program.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +84,7 @@ class LoadSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        iniPath_ = *launcherIniPath();
+        iniPath_ = testing::kTestProgramIni;
         ::SetEnvironmentVariableW(L"APPDATA", appData_.path().c_str());
     }
     void TearDown() override
@@ -93,12 +93,8 @@ protected:
         ::SetEnvironmentVariableW(L"APPDATA", nullptr);
     }
     void writeIni(const std::wstring& text) { writeUnicodeFileAt(iniPath_, text); }
-    std::wstring perUserIni() const
-    {
-        wchar_t module[MAX_PATH];
-        ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-        return perUserIniPath(module, L"Sample Suite", L"{code}", true);
-    }
+    // Where the per-user INI of "Sample Suite", code "{code}", belongs.
+    std::wstring perUserIni() const { return appData_ / L"Sample Suite\\{code}\\velmar_unit_tests.ini"; }
 
     std::wstring iniPath_;
     TempFolder appData_;

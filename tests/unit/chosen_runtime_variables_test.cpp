@@ -1,4 +1,4 @@
-#include "runtime/runtime_choice.h"
+#include "runtime/chosen_runtime_variables.h"
 
 #include <gtest/gtest.h>
 

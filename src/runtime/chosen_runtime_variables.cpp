@@ -1,4 +1,4 @@
-#include "runtime/runtime_choice.h"
+#include "runtime/chosen_runtime_variables.h"
 
 #include "core/launcher.h"
 #include "support/text.h"

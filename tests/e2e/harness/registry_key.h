@@ -1,0 +1,31 @@
+// A key under HKEY_LOCAL_MACHINE that a test registers a runtime with, in
+// the registry view of the test program (the launcher's, since both are of
+// one build). At scope exit the key is deleted together with every
+// ancestor the constructor had to create, so nothing of the test stays.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velmar::e2e {
+
+class ScopedRegistryKey {
+public:
+    // Throws, with the reason, where the machine's registrations must not
+    // be touched (see disposable_machine.h) or the key cannot be made.
+    explicit ScopedRegistryKey(std::wstring path);
+    ~ScopedRegistryKey();
+    ScopedRegistryKey(const ScopedRegistryKey&) = delete;
+    ScopedRegistryKey& operator=(const ScopedRegistryKey&) = delete;
+
+    // Stores the bytes as they are: no terminator is added.
+    void setValue(const std::wstring& name, DWORD type, const std::string& bytes) const;
+    void setString(const std::wstring& name, const std::wstring& text) const;
+
+private:
+    std::wstring path_;
+    std::wstring created_;  // the outermost key this object made; empty: none
+};
+
+}  // namespace velmar::e2e

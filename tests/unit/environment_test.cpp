@@ -1,0 +1,39 @@
+#include "support/environment.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace velmar {
+namespace {
+
+class ExpandEnvironmentTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::SetEnvironmentVariableW(L"VELMAR_TEST_HOME", L"C:\\Sample"); }
+    void TearDown() override { ::SetEnvironmentVariableW(L"VELMAR_TEST_HOME", nullptr); }
+};
+
+TEST_F(ExpandEnvironmentTest, ReplacesSetVariablesAndKeepsUnknownReferences)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"%VELMAR_TEST_HOME%\\lib", L"C:\\Sample\\lib"},
+        {L"%velmar_test_home%", L"C:\\Sample"},
+        {L"%VELMAR_NOT_SET%\\x", L"%VELMAR_NOT_SET%\\x"},
+        {L"100%", L"100%"},
+        {L"", L""},
+        {L"plain", L"plain"},
+    };
+    for (const auto& [text, expanded] : cases) {
+        EXPECT_EQ(expandEnvironment(text), expanded);
+    }
+}
+
+TEST_F(ExpandEnvironmentTest, LeavesLongTextsWithoutReferencesWhole)
+{
+    // A class path of a thousand jars is longer than the system expands.
+    std::wstring longText(70000, L'x');
+    EXPECT_EQ(expandEnvironment(longText), longText);
+}
+
+}  // namespace
+}  // namespace velmar
