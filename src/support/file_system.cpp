@@ -14,6 +14,24 @@ std::wstring withLongPathPrefix(std::wstring_view path)
     return std::wstring(kLongPathPrefix) + std::wstring(path);
 }
 
+using StampFormatter = int(WINAPI*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
+
+// The picture formatted into at most kStampCapacity characters, the
+// terminator included; nullopt when the formatter fails, for instance
+// because the text would be longer. The buffer is read only as far as the
+// formatter says it wrote.
+std::optional<std::wstring> formatStamp(StampFormatter format, const SYSTEMTIME& time,
+                                        const std::wstring& picture)
+{
+    constexpr int kStampCapacity = 260;
+    wchar_t text[kStampCapacity];
+    int written = format(LOCALE_USER_DEFAULT, 0, &time, picture.c_str(), text, kStampCapacity);
+    if (written <= 0 || written > kStampCapacity) {
+        return std::nullopt;
+    }
+    return std::wstring(text, static_cast<size_t>(written - 1));
+}
+
 }  // namespace
 
 bool FindFileState::findFirst(std::optional<std::wstring_view> pattern)
@@ -185,11 +203,12 @@ void expandTimestamp(std::wstring& name, const SYSTEMTIME& time)
             picture.replace(at, 1, millis);
         }
     }
-    wchar_t timeText[260] = {};
-    ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, picture.c_str(), timeText, 260);
-    wchar_t dateText[260] = {};
-    ::GetDateFormatW(LOCALE_USER_DEFAULT, 0, &time, timeText, dateText, 260);
-    name = name.substr(0, first) + dateText + name.substr(last + 1);
+    std::optional<std::wstring> timeText = formatStamp(::GetTimeFormatW, time, picture);
+    std::optional<std::wstring> dateText =
+        timeText ? formatStamp(::GetDateFormatW, time, *timeText) : std::nullopt;
+    if (dateText) {
+        name = name.substr(0, first) + *dateText + name.substr(last + 1);
+    }
 }
 
 }  // namespace velmar

@@ -65,7 +65,9 @@ bool pathExists(std::wstring_view path);
 bool removeFolder(std::wstring_view path);
 
 // Replaces the text from the first to the last "%" by the time formatted
-// with the picture between them ("L" stands for the milliseconds).
+// with the picture between them ("L" stands for the milliseconds). The name
+// stays as it is when either formatter fails or its text would exceed 260
+// characters.
 void expandTimestamp(std::wstring& name, const SYSTEMTIME& time);
 
 }  // namespace velmar

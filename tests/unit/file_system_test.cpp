@@ -127,9 +127,24 @@ TEST(PathExistsTest, RelativePathsNeverExist)
     EXPECT_EQ(queryPathInfo(L"here.txt", info), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+// `piece`, `count` times over.
+std::wstring repeated(std::wstring_view piece, size_t count)
+{
+    std::wstring text;
+    for (size_t i = 0; i < count; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
 struct StampCase {
-    const wchar_t* name;
-    const wchar_t* expected;
+    const char* label;
+    std::wstring name;
+    std::wstring expected;
+    WORD hour = 14;
+    WORD month = 3;
+
+    friend void PrintTo(const StampCase& c, std::ostream* out) { *out << c.label; }
 };
 
 class ExpandTimestampTest : public ::testing::TestWithParam<StampCase> {};
@@ -138,9 +153,9 @@ TEST_P(ExpandTimestampTest, FormatsThePictureBetweenTheFirstAndLastPercent)
 {
     SYSTEMTIME time{};
     time.wYear = 2024;
-    time.wMonth = 3;
+    time.wMonth = GetParam().month;
     time.wDay = 5;
-    time.wHour = 14;
+    time.wHour = GetParam().hour;
     time.wMinute = 5;
     time.wSecond = 9;
     time.wMilliseconds = 45;
@@ -149,13 +164,31 @@ TEST_P(ExpandTimestampTest, FormatsThePictureBetweenTheFirstAndLastPercent)
     EXPECT_EQ(name, GetParam().expected);
 }
 
+// The formatters write at most 260 characters; a longer text is a failure
+// of the formatter, and a failed formatter leaves the name as it was. The
+// long pictures stay below 280 characters: Wine 8's formatters truncate a
+// date text at 255 characters and crash on pictures of about 300.
 INSTANTIATE_TEST_SUITE_P(
     Cases, ExpandTimestampTest,
     ::testing::Values(
-        StampCase{L"out_%yyyyMMdd%.log", L"out_20240305.log"},
-        StampCase{L"run-%HH.mm.ss.L%.txt", L"run-14.05.09.45.txt"},
-        StampCase{L"C:\\logs\\app_%yyyyMMdd_HHmmss%.log", L"C:\\logs\\app_20240305_140509.log"},
-        StampCase{L"plain.log", L"plain.log"}));
+        StampCase{"date", L"out_%yyyyMMdd%.log", L"out_20240305.log"},
+        StampCase{"milliseconds", L"run-%HH.mm.ss.L%.txt", L"run-14.05.09.45.txt"},
+        StampCase{"date and time", L"C:\\logs\\app_%yyyyMMdd_HHmmss%.log",
+                  L"C:\\logs\\app_20240305_140509.log"},
+        StampCase{"no percent", L"plain.log", L"plain.log"},
+        StampCase{"long picture that fits", L"a%" + repeated(L"yyyyMMdd-", 28) + L"%z",
+                  L"a" + repeated(L"20240305-", 28) + L"z"},
+        StampCase{"time text longer than 260", L"a%" + repeated(L"yyyyMMdd-", 29) + L"%z",
+                  L"a%" + repeated(L"yyyyMMdd-", 29) + L"%z"},
+        StampCase{"time formatter fails", L"out_%HH%.log", L"out_%HH%.log", 25},
+        StampCase{"date formatter fails", L"out_%yyyy%.log", L"out_%yyyy%.log", 14, 13}),
+    [](const auto& info) {
+        std::string name = info.param.label;
+        for (char& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
 
 }  // namespace
 }  // namespace velmar
