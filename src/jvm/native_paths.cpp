@@ -3,6 +3,7 @@
 #include "config/ini_file.h"
 #include "core/launcher.h"
 #include "jvm/jvm_options.h"
+#include "jvm/option_encoding.h"
 #include "runtime/runtime_choice.h"
 #include "support/text.h"
 
@@ -57,7 +58,7 @@ std::wstring composeSystemPath(const NativePathInputs& inputs)
         {inputs.systemPath, inputs.oldPath, runtimeBinFolder(inputs.jvmLibraryPath)});
 }
 
-void prepareNativePaths(Launcher& launcher)
+bool prepareNativePaths(Launcher& launcher)
 {
     publishRuntimeChoice(launcher);
     NativePathInputs inputs{
@@ -70,9 +71,12 @@ void prepareNativePaths(Launcher& launcher)
     };
     if (!launcher.libraryPath.empty()) {
         launcher.libraryPath = composeLibraryPath(inputs);
-        launcher.jvmOptions.push_back(toThreadAnsi(L"-Djava.library.path=" + launcher.libraryPath));
+        if (!appendVmOption(launcher, L"-Djava.library.path=" + launcher.libraryPath)) {
+            return false;
+        }
     }
     ::SetEnvironmentVariableW(L"Path", composeSystemPath(inputs).c_str());
+    return true;
 }
 
 }  // namespace velmar

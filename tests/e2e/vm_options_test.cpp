@@ -102,6 +102,57 @@ TEST(OptionListTest, OptionsOutsideTheCodePageKeepNoLookAlike)
     EXPECT_EQ(result.record.options[1].find('\\'), std::string::npos) << result.record.options[1];
 }
 
+TEST(Utf8CodePageTest, GivesTheRuntimeUtf8Options)
+{
+    // The runtime decodes its options with the process's ANSI code page.
+    StubApp app;
+    app.installation().askForUtf8CodePage();
+    app.writeIni({{L"Java Runtime Environment", L"Virtual Machine Parameters",
+                   L"-Dn=\x041F\x0440\x0438 -Dm=\x65E5\x672C\xFF3C"}});
+    StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_EQ(result.run.exitCode, 0u);
+    EXPECT_TRUE(result.run.windows.empty());
+    ASSERT_EQ(result.record.options.size(), 5u);
+    EXPECT_EQ(result.record.options[1], "-Dn=\xD0\x9F\xD1\x80\xD0\xB8");
+    EXPECT_EQ(result.record.options[2], "-Dm=\xE6\x97\xA5\xE6\x9C\xAC\xEF\xBC\xBC");
+}
+
+struct UnconvertibleCase {
+    const char* name;
+    IniEntry entry;
+
+    friend void PrintTo(const UnconvertibleCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class UnconvertibleOptionTest : public ::testing::TestWithParam<UnconvertibleCase> {};
+
+TEST_P(UnconvertibleOptionTest, StopsTheLaunchWithTheSystemsReason)
+{
+    // UTF-8 cannot encode a lone surrogate; the VM must not get a mangled
+    // or empty option instead.
+    StubApp app;
+    app.installation().askForUtf8CodePage();
+    app.writeIni({GetParam().entry});
+    StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_FALSE(result.run.timedOut);
+    EXPECT_EQ(result.run.exitCode, 0xFFFFFFFFu);
+    ASSERT_EQ(result.run.windows.size(), 1u);
+    const WindowSeen& box = result.run.windows.front();
+    EXPECT_TRUE(box.isMessageBox());
+    EXPECT_TRUE(box.errorIcon);
+    EXPECT_EQ(box.text, L"Windows exception: failed to convert a Java VM option (errno = 1113).\n");
+    EXPECT_FALSE(result.record.called("JNI_CreateJavaVM"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnconvertibleOptionTest,
+    ::testing::Values(
+        UnconvertibleCase{"VmParameter",
+                          {L"Java Runtime Environment", L"Virtual Machine Parameters", L"-Dn=a\xD800" L"b"}},
+        UnconvertibleCase{"LibraryPath", {L"Java Runtime Environment", L"Library Path", L"C:\\n\xDC00"}},
+        UnconvertibleCase{"ClassPath", {L"Class Path", L"Class Path", L"C:\\a\xD800.jar"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct StackCase {
     const char* name;
     const wchar_t* vmParameters;
