@@ -99,7 +99,7 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
     // The entries were expanded before the file system was asked; the names
     // it returned are taken literally, so the class path is not expanded
     // again.
-    if (!appendVmOption(launcher, L"-Djava.class.path=" + classPath)) {
+    if (!appendPathListOption(launcher, L"-Djava.class.path=", classPath)) {
         return OptionAssembly::failed;
     }
     for (const std::wstring& token :

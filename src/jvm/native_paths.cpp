@@ -71,7 +71,7 @@ bool prepareNativePaths(Launcher& launcher)
     };
     if (!launcher.libraryPath.empty()) {
         launcher.libraryPath = composeLibraryPath(inputs);
-        if (!appendVmOption(launcher, L"-Djava.library.path=" + launcher.libraryPath)) {
+        if (!appendPathListOption(launcher, L"-Djava.library.path=", launcher.libraryPath)) {
             return false;
         }
     }

@@ -14,6 +14,39 @@ std::wstring withLongPathPrefix(std::wstring_view path)
     return std::wstring(kLongPathPrefix) + std::wstring(path);
 }
 
+constexpr std::wstring_view kUncLongPathPrefix = L"\\\\?\\UNC\\";
+
+// The path in a form the system finds at any length: "\\?\C:\..." for a
+// drive path, "\\?\UNC\server\..." for a network path; other paths stay.
+std::wstring withPrefixForLength(std::wstring_view path)
+{
+    if (path.size() < kLongPathThreshold || hasLongPathPrefix(path)) {
+        return std::wstring(path);
+    }
+    if (isUncPath(path)) {
+        return std::wstring(kUncLongPathPrefix) + std::wstring(path.substr(2));
+    }
+    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') {
+        return std::wstring(kLongPathPrefix) + std::wstring(path);
+    }
+    return std::wstring(path);
+}
+
+// Undoes withPrefixForLength on a path the system returned.
+std::wstring withoutAddedPrefix(std::wstring path, std::wstring_view original)
+{
+    if (hasLongPathPrefix(original)) {
+        return path;
+    }
+    if (path.starts_with(kUncLongPathPrefix)) {
+        return L"\\\\" + path.substr(kUncLongPathPrefix.size());
+    }
+    if (hasLongPathPrefix(path)) {
+        return path.substr(kLongPathPrefix.size());
+    }
+    return path;
+}
+
 using StampFormatter = int(WINAPI*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
 
 // The picture formatted into at most kStampCapacity characters, the
@@ -77,6 +110,25 @@ std::optional<std::wstring> fullPathOf(std::wstring_view relative)
     }
     full.resize(length);
     return full;
+}
+
+std::wstring shortPathOf(std::wstring_view path, ShortPathFunction query)
+{
+    const std::wstring prefixed = withPrefixForLength(path);
+    // The first call gives the size the result needs, its terminator
+    // included; each later one the length written, or a larger size again
+    // when the path was renamed in between. A few rounds are enough.
+    std::wstring buffer;
+    DWORD result = query(prefixed.c_str(), nullptr, 0);
+    for (int round = 0; round < 4 && result > buffer.size(); ++round) {
+        buffer.resize(result);
+        result = query(prefixed.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    }
+    if (result == 0 || result >= buffer.size()) {
+        return {};
+    }
+    buffer.resize(result);
+    return withoutAddedPrefix(std::move(buffer), path);
 }
 
 bool hasLongPathPrefix(std::wstring_view path)

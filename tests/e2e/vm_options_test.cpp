@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string_view>
+
 namespace velmar::e2e {
 namespace {
 
@@ -152,6 +155,77 @@ INSTANTIATE_TEST_SUITE_P(
         UnconvertibleCase{"LibraryPath", {L"Java Runtime Environment", L"Library Path", L"C:\\n\xDC00"}},
         UnconvertibleCase{"ClassPath", {L"Class Path", L"Class Path", L"C:\\a\xD800.jar"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// An installation folder named with letters Windows-1252, the ANSI code
+// page of the test prefix, lacks.
+constexpr const wchar_t* kOutsideTheCodePage = L"velmar-\x0432\x0435\x043B\x044C-\x65E5\x672C-";
+
+std::vector<std::string> entriesOf(const std::string& option, std::string_view name)
+{
+    std::vector<std::string> entries;
+    if (!option.starts_with(name)) {
+        return entries;
+    }
+    for (size_t start = name.size(), end = 0; end != std::string::npos; start = end + 1) {
+        end = option.find(';', start);
+        entries.push_back(option.substr(start, end == std::string::npos ? end : end - start));
+    }
+    return entries;
+}
+
+// The entry arrived without the default character and names `path`, the
+// way the runtime reads it back.
+void expectNames(const std::string& entry, const std::wstring& path)
+{
+    EXPECT_EQ(entry.find('?'), std::string::npos) << entry;
+    std::wstring read(entry.size(), L'\0');
+    read.resize(static_cast<size_t>(::MultiByteToWideChar(
+        CP_ACP, 0, entry.data(), static_cast<int>(entry.size()), read.data(), static_cast<int>(read.size()))));
+    std::optional<testing::FileIdentity> expected = testing::identityOf(path);
+    ASSERT_TRUE(expected);
+    EXPECT_EQ(testing::identityOf(read), expected) << entry;
+}
+
+TEST(PathOptionsTest, EntriesTheCodePageCannotHoldArriveInTheirShortForm)
+{
+    StubApp app(L"full", kOutsideTheCodePage);
+    Installation& inst = app.installation();
+    inst.writeFile(L"native\\n.dll", "");
+    inst.writeFile(L"jre\\lib\\x", "");
+    app.writeIni({{L"Java Runtime Environment", L"Library Path", inst.path(L"native")}});
+    StubRun result = app.run({.arguments = L"-nosplash", .environment = {{L"Path", kOldPath}}});
+    ASSERT_EQ(result.run.exitCode, 0u);
+    ASSERT_EQ(result.record.options.size(), 4u);
+
+    std::vector<std::string> classPath = entriesOf(result.record.options[1], "-Djava.class.path=");
+    ASSERT_EQ(classPath.size(), 2u) << result.record.options[1];
+    expectNames(classPath[0], inst.path(L"app.jar"));
+    EXPECT_EQ(classPath[1], "");
+
+    std::vector<std::string> libraryPath = entriesOf(result.record.options[0], "-Djava.library.path=");
+    ASSERT_EQ(libraryPath.size(), 6u) << result.record.options[0];
+    expectNames(libraryPath[0], inst.path(L"native"));
+    expectNames(libraryPath[1], inst.folder() + L"\\");
+    EXPECT_EQ(libraryPath[2], ".");
+    EXPECT_EQ(libraryPath[3], "C:\\windows\\system32");
+    EXPECT_EQ(libraryPath[4], "C:\\windows");
+    expectNames(libraryPath[5], app.runtimeFolder() + L"\\lib");
+}
+
+TEST(PathOptionsTest, UnderUtf8EntriesArriveAsWritten)
+{
+    StubApp app(L"full", kOutsideTheCodePage);
+    app.installation().askForUtf8CodePage();
+    StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_EQ(result.run.exitCode, 0u);
+    ASSERT_EQ(result.record.options.size(), 3u);
+    const std::wstring jar = app.installation().path(L"app.jar");
+    std::string utf8(jar.size() * 3, '\0');
+    utf8.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, jar.data(), static_cast<int>(jar.size()),
+                                                          utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                                                          nullptr)));
+    EXPECT_EQ(result.record.options[0], "-Djava.class.path=" + utf8 + ";");
+}
 
 struct StackCase {
     const char* name;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace velmar {
 namespace {
 
@@ -75,6 +77,58 @@ TEST(FindFirstTest, FindsPathsOfMoreThan260Characters)
     EXPECT_TRUE(state.findFirst(file));
     EXPECT_TRUE(state.findFirst(L"\\\\?\\" + file));
     testing::removeTree(L"\\\\?\\" + folder.path() + L"\\" + std::wstring(40, L'd'));
+}
+
+// GetShortPathNameW held to its documentation, which Wine does not
+// enforce: without the long-path prefix a path has fewer than MAX_PATH
+// characters.
+DWORD WINAPI documentedGetShortPathNameW(LPCWSTR path, LPWSTR buffer, DWORD size)
+{
+    if (std::wstring_view(path).size() >= MAX_PATH && !hasLongPathPrefix(path)) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
+    return ::GetShortPathNameW(path, buffer, size);
+}
+
+TEST(ShortPathOfTest, FindsPathsOfMoreThan260Characters)
+{
+    TempFolder folder;
+    std::wstring path = folder.path();
+    while (path.size() < 300) {
+        path += L"\\" + std::wstring(40, L'd');
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
+    }
+    const std::wstring shortForm = shortPathOf(path, documentedGetShortPathNameW);
+    EXPECT_FALSE(shortForm.empty());
+    EXPECT_LT(shortForm.size(), path.size());
+    EXPECT_FALSE(hasLongPathPrefix(shortForm)) << shortForm;
+    const std::wstring prefixed = shortPathOf(L"\\\\?\\" + path, documentedGetShortPathNameW);
+    EXPECT_EQ(prefixed, L"\\\\?\\" + shortForm) << "a prefix given is kept";
+    testing::removeTree(L"\\\\?\\" + folder.path() + L"\\" + std::wstring(40, L'd'));
+}
+
+// Results no sound call gives: a size that is never enough, and a length
+// that leaves no room for the terminator.
+DWORD WINAPI neverEnough(LPCWSTR, LPWSTR, DWORD size)
+{
+    return size + 1;
+}
+
+DWORD WINAPI fillsWithoutTerminator(LPCWSTR, LPWSTR buffer, DWORD size)
+{
+    if (buffer != nullptr) {
+        std::fill_n(buffer, size, L'x');
+    }
+    return size == 0 ? 8 : size;
+}
+
+TEST(ShortPathOfTest, GivesNothingWhenTheSystemGivesNoSoundResult)
+{
+    EXPECT_EQ(shortPathOf(L"C:\\x", neverEnough), L"");
+    EXPECT_EQ(shortPathOf(L"C:\\x", fillsWithoutTerminator), L"");
+    TempFolder folder;
+    EXPECT_EQ(shortPathOf(folder / L"missing\\x.jar"), L"");
 }
 
 TEST(CreateFileDirectoriesTest, CreatesEveryFolderButTheFile)

@@ -31,9 +31,9 @@ std::wstring builtLauncherPath()
     return path;
 }
 
-Installation::Installation(std::wstring launcherName)
+Installation::Installation(std::wstring launcherName, std::wstring_view folderPrefix)
     : launcherName_(std::move(launcherName)),
-      folder_(L"velmar-e2e-"),
+      folder_(folderPrefix),
       appData_(L"velmar-appdata-")
 {
     copyLauncher(launcherName_);

@@ -13,7 +13,9 @@ namespace velmar::e2e {
 
 class Installation {
 public:
-    explicit Installation(std::wstring launcherName = L"myapp.exe");
+    // The folder's name starts with `folderPrefix`.
+    explicit Installation(std::wstring launcherName = L"myapp.exe",
+                          std::wstring_view folderPrefix = L"velmar-e2e-");
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
 
