@@ -70,7 +70,9 @@ DWORD Launcher::Run()
     if (singleInstance && !isPrimaryInstance) {
         return waitForPrimaryInstance(*this);
     }
-    prepareNativePaths(*this);
+    if (!prepareNativePaths(*this)) {
+        return kFailureExitCode;
+    }
     if (!hasArgument(arguments, L"-nosplash") && !hasArgument(arguments, L"/nosplash")) {
         if (!startSplash(*this)) {
             return 0;
@@ -80,7 +82,9 @@ DWORD Launcher::Run()
         return kFailureExitCode;
     }
     // A missing class path has been reported; the VM still starts.
-    assembleJvmOptions(*this);
+    if (assembleJvmOptions(*this) == OptionAssembly::failed) {
+        return kFailureExitCode;
+    }
     if (StartJavaMainThread(*this) == 0) {
         return 0;
     }

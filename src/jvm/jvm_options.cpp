@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "jvm/class_path.h"
 #include "jvm/memory_options.h"
+#include "jvm/option_encoding.h"
 #include "jvm/option_text.h"
 #include "resources/resource.h"
 #include "support/environment.h"
@@ -59,31 +60,35 @@ void appendCmdArguments(Launcher& launcher, const IniFile& ini)
 
 }  // namespace
 
-bool assembleJvmOptions(Launcher& launcher)
+OptionAssembly assembleJvmOptions(Launcher& launcher)
 {
     std::optional<std::wstring> iniPath = launcherIniPath();
     std::optional<std::wstring> launcherPath = iniPath ? modulePath() : std::nullopt;
     if (!launcherPath) {
-        return false;
+        return OptionAssembly::incomplete;
     }
     const LayeredIniFile ini(*iniPath);
     std::wstring classPath = readClassPath(ini, *launcherPath);
     if (classPath.empty()) {
         ShowErrorBox(launcher.splashWindow, IDS_NO_CLASS_PATH);
-        return false;
+        return OptionAssembly::incomplete;
     }
     // The entries were expanded before the file system was asked; the names
     // it returned are taken literally, so the class path is not expanded
     // again.
-    launcher.jvmOptions.push_back(toThreadAnsi(L"-Djava.class.path=" + classPath));
+    if (!appendPathListOption(launcher, L"-Djava.class.path=", classPath)) {
+        return OptionAssembly::failed;
+    }
     for (const std::wstring& token :
          cutVmParameters(ini.getString(kRuntimeSection, L"Virtual Machine Parameters"))) {
         std::wstring option = processVmToken(launcher, removeQuotes(token));
-        launcher.jvmOptions.push_back(toThreadAnsi(expandEnvironment(option)));
+        if (!appendVmOption(launcher, expandEnvironment(option))) {
+            return OptionAssembly::failed;
+        }
     }
     readStreamSettings(launcher, ini);
     appendCmdArguments(launcher, ini);
-    return true;
+    return OptionAssembly::complete;
 }
 
 }  // namespace velmar

@@ -11,9 +11,18 @@ namespace velmar {
 
 class Launcher;
 
+enum class OptionAssembly {
+    complete,
+    // The INI cannot be located, or the class path is empty (message 209):
+    // the VM still starts, without the options of this step.
+    incomplete,
+    // An option could not be converted for the VM (message 202): the
+    // launch stops.
+    failed,
+};
+
 // Appends the class-path option and the VM parameters to `jvmOptions`,
-// reads the stream settings and appends the "Cmd" arguments. False when
-// the INI cannot be located or the class path is empty (message 209).
-bool assembleJvmOptions(Launcher& launcher);
+// reads the stream settings and appends the "Cmd" arguments.
+OptionAssembly assembleJvmOptions(Launcher& launcher);
 
 }  // namespace velmar

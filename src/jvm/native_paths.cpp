@@ -2,6 +2,8 @@
 
 #include "config/ini_file.h"
 #include "core/launcher.h"
+#include "jvm/jvm_options.h"
+#include "jvm/option_encoding.h"
 #include "runtime/chosen_runtime_variables.h"
 #include "support/environment.h"
 #include "support/text.h"
@@ -42,7 +44,7 @@ std::wstring composeSystemPath(const NativePathInputs& inputs)
         {inputs.systemPath, inputs.oldPath, runtimeBinFolder(inputs.jvmLibraryPath)});
 }
 
-void prepareNativePaths(Launcher& launcher)
+bool prepareNativePaths(Launcher& launcher)
 {
     publishRuntimeChoice(launcher);
     NativePathInputs inputs{
@@ -55,9 +57,12 @@ void prepareNativePaths(Launcher& launcher)
     };
     if (!launcher.libraryPath.empty()) {
         launcher.libraryPath = composeLibraryPath(inputs);
-        launcher.jvmOptions.push_back(toThreadAnsi(L"-Djava.library.path=" + launcher.libraryPath));
+        if (!appendPathListOption(launcher, L"-Djava.library.path=", launcher.libraryPath)) {
+            return false;
+        }
     }
     ::SetEnvironmentVariableW(L"Path", composeSystemPath(inputs).c_str());
+    return true;
 }
 
 }  // namespace velmar

@@ -33,7 +33,8 @@ std::wstring composeLibraryPath(const NativePathInputs& inputs);
 // The new PATH: "System Path", the old PATH and the runtime's bin folder.
 std::wstring composeSystemPath(const NativePathInputs& inputs);
 
-// Runs before anything of the runtime is loaded.
-void prepareNativePaths(Launcher& launcher);
+// Runs before anything of the runtime is loaded. False when the library
+// path option cannot be converted for the VM (message 202 shown).
+bool prepareNativePaths(Launcher& launcher);
 
 }  // namespace velmar

@@ -19,6 +19,61 @@ bool entryFound(std::wstring_view pattern)
     return static_cast<bool>(search);
 }
 
+namespace {
+
+constexpr std::wstring_view kUncLongPathPrefix = L"\\\\?\\UNC\\";
+
+// The path in a form the system finds at any length: "\\?\C:\..." for a
+// drive path, "\\?\UNC\server\..." for a network path; other paths stay.
+std::wstring withPrefixForLength(std::wstring_view path)
+{
+    if (path.size() < kLongPathThreshold || hasLongPathPrefix(path)) {
+        return std::wstring(path);
+    }
+    if (isUncPath(path)) {
+        return std::wstring(kUncLongPathPrefix) + std::wstring(path.substr(2));
+    }
+    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') {
+        return std::wstring(kLongPathPrefix) + std::wstring(path);
+    }
+    return std::wstring(path);
+}
+
+// Undoes withPrefixForLength on a path the system returned.
+std::wstring withoutAddedPrefix(std::wstring path, std::wstring_view original)
+{
+    if (hasLongPathPrefix(original)) {
+        return path;
+    }
+    if (path.starts_with(kUncLongPathPrefix)) {
+        return L"\\\\" + path.substr(kUncLongPathPrefix.size());
+    }
+    if (hasLongPathPrefix(path)) {
+        return path.substr(kLongPathPrefix.size());
+    }
+    return path;
+}
+
+using StampFormatter = int(WINAPI*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
+
+// The picture formatted into at most kStampCapacity characters, the
+// terminator included; nullopt when the formatter fails, for instance
+// because the text would be longer. The buffer is read only as far as the
+// formatter says it wrote.
+std::optional<std::wstring> formatStamp(StampFormatter format, const SYSTEMTIME& time,
+                                        const std::wstring& picture)
+{
+    constexpr int kStampCapacity = 260;
+    wchar_t text[kStampCapacity];
+    int written = format(LOCALE_USER_DEFAULT, 0, &time, picture.c_str(), text, kStampCapacity);
+    if (written <= 0 || written > kStampCapacity) {
+        return std::nullopt;
+    }
+    return std::wstring(text, static_cast<size_t>(written - 1));
+}
+
+}  // namespace
+
 bool FindFileState::findFirst(std::optional<std::wstring_view> pattern)
 {
     search_.reset();
@@ -62,6 +117,25 @@ std::optional<std::wstring> fullPathOf(std::wstring_view relative)
     }
     full.resize(length);
     return full;
+}
+
+std::wstring shortPathOf(std::wstring_view path, ShortPathFunction query)
+{
+    const std::wstring prefixed = withPrefixForLength(path);
+    // The first call gives the size the result needs, its terminator
+    // included; each later one the length written, or a larger size again
+    // when the path was renamed in between. A few rounds are enough.
+    std::wstring buffer;
+    DWORD result = query(prefixed.c_str(), nullptr, 0);
+    for (int round = 0; round < 4 && result > buffer.size(); ++round) {
+        buffer.resize(result);
+        result = query(prefixed.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    }
+    if (result == 0 || result >= buffer.size()) {
+        return {};
+    }
+    buffer.resize(result);
+    return withoutAddedPrefix(std::move(buffer), path);
 }
 
 bool hasLongPathPrefix(std::wstring_view path)
@@ -187,11 +261,12 @@ void expandTimestamp(std::wstring& name, const SYSTEMTIME& time)
             picture.replace(at, 1, millis);
         }
     }
-    wchar_t timeText[260] = {};
-    ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, picture.c_str(), timeText, 260);
-    wchar_t dateText[260] = {};
-    ::GetDateFormatW(LOCALE_USER_DEFAULT, 0, &time, timeText, dateText, 260);
-    name = name.substr(0, first) + dateText + name.substr(last + 1);
+    std::optional<std::wstring> timeText = formatStamp(::GetTimeFormatW, time, picture);
+    std::optional<std::wstring> dateText =
+        timeText ? formatStamp(::GetDateFormatW, time, *timeText) : std::nullopt;
+    if (dateText) {
+        name = name.substr(0, first) + *dateText + name.substr(last + 1);
+    }
 }
 
 }  // namespace velmar

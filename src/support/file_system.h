@@ -57,6 +57,18 @@ bool isUncPath(std::wstring_view path);
 // Two leading backslashes, or ":" as the second character.
 bool isAbsolutePath(std::wstring_view path);
 
+// The signature of GetShortPathNameW. Wine finds paths of any length
+// without the long-path prefix, so a test can put a stricter function in
+// its place.
+using ShortPathFunction = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+
+// The short (8.3) form of an existing path, as GetShortPathNameW gives it:
+// each component that has a short name is replaced by it. Empty when the
+// system gives none. A path of 260 characters or more is looked up with
+// the long-path prefix, which the result then does not carry unless the
+// path did.
+std::wstring shortPathOf(std::wstring_view path, ShortPathFunction query = ::GetShortPathNameW);
+
 // Root first, then the components. Forward slashes do not separate.
 std::vector<std::wstring> splitPath(std::wstring_view path);
 
@@ -75,7 +87,9 @@ bool pathExists(std::wstring_view path);
 bool removeFolder(std::wstring_view path);
 
 // Replaces the text from the first to the last "%" by the time formatted
-// with the picture between them ("L" stands for the milliseconds).
+// with the picture between them ("L" stands for the milliseconds). The name
+// stays as it is when either formatter fails or its text would exceed 260
+// characters.
 void expandTimestamp(std::wstring& name, const SYSTEMTIME& time);
 
 }  // namespace velmar

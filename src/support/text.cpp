@@ -55,17 +55,31 @@ std::wstring_view cutAtLastBackslash(std::wstring_view path)
     return slash == std::wstring_view::npos ? path : path.substr(0, slash);
 }
 
-std::string toThreadAnsi(std::wstring_view text)
+std::optional<NarrowText> toCodePage(std::wstring_view text, UINT codePage,
+                                     WideToNarrowFunction convert)
 {
     if (text.empty()) {
-        return {};
+        return NarrowText{};
     }
+    // For UTF-8 the system accepts no other flag and no default-character
+    // report; it has no default character to use.
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     const int length = static_cast<int>(text.size());
-    int size = ::WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length,
-                                     nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, result.data(),
-                          size, nullptr, nullptr);
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultReport = utf8 ? nullptr : &usedDefault;
+    int size = convert(codePage, flags, text.data(), length, nullptr, 0, nullptr, usedDefaultReport);
+    if (size <= 0) {
+        return std::nullopt;
+    }
+    NarrowText result{std::string(static_cast<size_t>(size), '\0'), false};
+    int written = convert(codePage, flags, text.data(), length, result.bytes.data(), size, nullptr,
+                          usedDefaultReport);
+    if (written <= 0) {
+        return std::nullopt;
+    }
+    result.bytes.resize(static_cast<size_t>(written));
+    result.lossy = usedDefault != FALSE;
     return result;
 }
 

@@ -1,6 +1,9 @@
 // Small text helpers shared by several parts of the launcher.
 #pragma once
 
+#include <windows.h>
+
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +23,25 @@ bool endsWith(std::wstring_view text, std::wstring_view suffix);
 // The text before the last backslash (the whole text when there is none).
 std::wstring_view cutAtLastBackslash(std::wstring_view path);
 
-// Conversion to the thread's ANSI code page. Characters the code page lacks
-// become its default character; no character is mapped to a look-alike, so
-// a fullwidth backslash never turns into a real one.
-std::string toThreadAnsi(std::wstring_view text);
+// Text in a narrow code page. `lossy`: a character the code page lacks was
+// replaced by the code page's default character.
+struct NarrowText {
+    std::string bytes;
+    bool lossy = false;
+};
+
+// The signature of WideCharToMultiByte. Wine accepts parameters that
+// Windows rejects, so a test can put a stricter function in its place.
+using WideToNarrowFunction = int(WINAPI*)(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL);
+
+// Conversion to `codePage` (an ANSI code page, CP_THREAD_ACP or CP_UTF8).
+// An ANSI code page replaces the characters it lacks by its default
+// character and never by a look-alike, so a fullwidth backslash never
+// turns into a real one. UTF-8 lacks no character; text it cannot encode
+// (a lone surrogate) makes the conversion fail. nullopt when the
+// conversion fails; the thread's last error then says why.
+std::optional<NarrowText> toCodePage(std::wstring_view text, UINT codePage,
+                                     WideToNarrowFunction convert = ::WideCharToMultiByte);
 
 std::wstring fromUtf8(std::string_view text);
 std::string toUtf8(std::wstring_view text);

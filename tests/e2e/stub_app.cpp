@@ -23,7 +23,8 @@ std::string ansi(std::wstring_view text)
     return result;
 }
 
-StubApp::StubApp(std::wstring_view variant)
+StubApp::StubApp(std::wstring_view variant, std::wstring_view folderPrefix)
+    : installation_(L"myapp.exe", folderPrefix)
 {
     installation_.copyFile(stubRuntimeFile(variant), L"jre\\bin\\server\\jvm.dll");
     installation_.writeFile(L"app.jar", "");

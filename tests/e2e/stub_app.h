@@ -27,8 +27,10 @@ struct StubRun {
 
 class StubApp {
 public:
-    // variant: a folder of the built stub runtime ("full", "plain", ...).
-    explicit StubApp(std::wstring_view variant = L"full");
+    // variant: a folder of the built stub runtime ("full", "plain", ...);
+    // the installation folder's name starts with folderPrefix.
+    explicit StubApp(std::wstring_view variant = L"full",
+                     std::wstring_view folderPrefix = L"velmar-e2e-");
 
     Installation& installation() { return installation_; }
     // The runtime folder given as "JRE Path" and its VM library.

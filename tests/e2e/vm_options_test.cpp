@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string_view>
+
 namespace velmar::e2e {
 namespace {
 
@@ -91,6 +94,128 @@ TEST(OptionListTest, OptionsOutsideTheCodePageKeepNoLookAlike)
     ASSERT_EQ(result.run.exitCode, 0u);
     ASSERT_EQ(result.record.options.size(), 4u);
     EXPECT_EQ(result.record.options[1].find('\\'), std::string::npos) << result.record.options[1];
+}
+
+TEST(Utf8CodePageTest, GivesTheRuntimeUtf8Options)
+{
+    // The runtime decodes its options with the process's ANSI code page.
+    StubApp app;
+    app.installation().askForUtf8CodePage();
+    app.writeIni({{L"Java Runtime Environment", L"Virtual Machine Parameters",
+                   L"-Dn=\x041F\x0440\x0438 -Dm=\x65E5\x672C\xFF3C"}});
+    StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_EQ(result.run.exitCode, 0u);
+    EXPECT_TRUE(result.run.windows.empty());
+    ASSERT_EQ(result.record.options.size(), 5u);
+    EXPECT_EQ(result.record.options[1], "-Dn=\xD0\x9F\xD1\x80\xD0\xB8");
+    EXPECT_EQ(result.record.options[2], "-Dm=\xE6\x97\xA5\xE6\x9C\xAC\xEF\xBC\xBC");
+}
+
+struct UnconvertibleCase {
+    const char* name;
+    IniEntry entry;
+
+    friend void PrintTo(const UnconvertibleCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class UnconvertibleOptionTest : public ::testing::TestWithParam<UnconvertibleCase> {};
+
+TEST_P(UnconvertibleOptionTest, StopsTheLaunchWithTheSystemsReason)
+{
+    // UTF-8 cannot encode a lone surrogate; the VM must not get a mangled
+    // or empty option instead.
+    StubApp app;
+    app.installation().askForUtf8CodePage();
+    app.writeIni({GetParam().entry});
+    StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_FALSE(result.run.timedOut);
+    EXPECT_EQ(result.run.exitCode, 0xFFFFFFFFu);
+    ASSERT_EQ(result.run.windows.size(), 1u);
+    const WindowSeen& box = result.run.windows.front();
+    EXPECT_TRUE(box.isMessageBox());
+    EXPECT_TRUE(box.errorIcon);
+    EXPECT_EQ(box.text, L"Windows exception: failed to convert a Java VM option (errno = 1113).\n");
+    EXPECT_FALSE(result.record.called("JNI_CreateJavaVM"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnconvertibleOptionTest,
+    ::testing::Values(
+        UnconvertibleCase{"VmParameter",
+                          {L"Java Runtime Environment", L"Virtual Machine Parameters", L"-Dn=a\xD800" L"b"}},
+        UnconvertibleCase{"LibraryPath", {L"Java Runtime Environment", L"Library Path", L"C:\\n\xDC00"}},
+        UnconvertibleCase{"ClassPath", {L"Class Path", L"Class Path", L"C:\\a\xD800.jar"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An installation folder named with letters Windows-1252, the ANSI code
+// page of the test prefix, lacks.
+constexpr const wchar_t* kOutsideTheCodePage = L"velmar-\x0432\x0435\x043B\x044C-\x65E5\x672C-";
+
+std::vector<std::string> entriesOf(const std::string& option, std::string_view name)
+{
+    std::vector<std::string> entries;
+    if (!option.starts_with(name)) {
+        return entries;
+    }
+    for (size_t start = name.size(), end = 0; end != std::string::npos; start = end + 1) {
+        end = option.find(';', start);
+        entries.push_back(option.substr(start, end == std::string::npos ? end : end - start));
+    }
+    return entries;
+}
+
+// The entry arrived without the default character and names `path`, the
+// way the runtime reads it back.
+void expectNames(const std::string& entry, const std::wstring& path)
+{
+    EXPECT_EQ(entry.find('?'), std::string::npos) << entry;
+    std::wstring read(entry.size(), L'\0');
+    read.resize(static_cast<size_t>(::MultiByteToWideChar(
+        CP_ACP, 0, entry.data(), static_cast<int>(entry.size()), read.data(), static_cast<int>(read.size()))));
+    std::optional<testing::FileIdentity> expected = testing::identityOf(path);
+    ASSERT_TRUE(expected);
+    EXPECT_EQ(testing::identityOf(read), expected) << entry;
+}
+
+TEST(PathOptionsTest, EntriesTheCodePageCannotHoldArriveInTheirShortForm)
+{
+    StubApp app(L"full", kOutsideTheCodePage);
+    Installation& inst = app.installation();
+    inst.writeFile(L"native\\n.dll", "");
+    inst.writeFile(L"jre\\lib\\x", "");
+    app.writeIni({{L"Java Runtime Environment", L"Library Path", inst.path(L"native")}});
+    StubRun result = app.run({.arguments = L"-nosplash", .environment = {{L"Path", kOldPath}}});
+    ASSERT_EQ(result.run.exitCode, 0u);
+    ASSERT_EQ(result.record.options.size(), 4u);
+
+    std::vector<std::string> classPath = entriesOf(result.record.options[1], "-Djava.class.path=");
+    ASSERT_EQ(classPath.size(), 2u) << result.record.options[1];
+    expectNames(classPath[0], inst.path(L"app.jar"));
+    EXPECT_EQ(classPath[1], "");
+
+    std::vector<std::string> libraryPath = entriesOf(result.record.options[0], "-Djava.library.path=");
+    ASSERT_EQ(libraryPath.size(), 6u) << result.record.options[0];
+    expectNames(libraryPath[0], inst.path(L"native"));
+    expectNames(libraryPath[1], inst.folder() + L"\\");
+    EXPECT_EQ(libraryPath[2], ".");
+    EXPECT_EQ(libraryPath[3], "C:\\windows\\system32");
+    EXPECT_EQ(libraryPath[4], "C:\\windows");
+    expectNames(libraryPath[5], app.runtimeFolder() + L"\\lib");
+}
+
+TEST(PathOptionsTest, UnderUtf8EntriesArriveAsWritten)
+{
+    StubApp app(L"full", kOutsideTheCodePage);
+    app.installation().askForUtf8CodePage();
+    StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_EQ(result.run.exitCode, 0u);
+    ASSERT_EQ(result.record.options.size(), 3u);
+    const std::wstring jar = app.installation().path(L"app.jar");
+    std::string utf8(jar.size() * 3, '\0');
+    utf8.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, jar.data(), static_cast<int>(jar.size()),
+                                                          utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                                                          nullptr)));
+    EXPECT_EQ(result.record.options[0], "-Djava.class.path=" + utf8 + ";");
 }
 
 struct StackCase {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks a built launcher as a packager would ship it: processor type, GUI
 # subsystem, imports of system DLLs only, and the resources the launcher
-# needs (string table blocks of ids 202-232, dialogs 201 and 231, the
+# needs (string table blocks of ids 202-233, dialogs 201 and 231, the
 # manifest, the icon and the version block).
 set -euo pipefail
 exe=${1:?launcher missing}

@@ -98,4 +98,24 @@ void removeTree(const std::wstring& path)
     ::RemoveDirectoryW(path.c_str());
 }
 
+std::optional<FileIdentity> identityOf(std::wstring path)
+{
+    if (path.size() >= MAX_PATH && path.rfind(L"\\\\?\\", 0) != 0) {
+        path.insert(0, L"\\\\?\\");
+    }
+    HANDLE handle = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL ok = ::GetFileInformationByHandle(handle, &info);
+    ::CloseHandle(handle);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return FileIdentity(info.dwVolumeSerialNumber,
+                        (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
+}
+
 }  // namespace velmar::testing

@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace velmar::testing {
 
@@ -31,5 +33,11 @@ void writeFileAt(const std::wstring& path, std::string_view bytes);
 void writeUnicodeFileAt(const std::wstring& path, std::wstring_view text);
 std::string readFileBytes(const std::wstring& path);
 void removeTree(const std::wstring& path);
+
+// Volume serial number and file index of an existing file or folder: two
+// names of one file give the same. nullopt when the path cannot be opened;
+// a path of 260 characters or more is opened with the long-path prefix.
+using FileIdentity = std::pair<DWORD, ULONGLONG>;
+std::optional<FileIdentity> identityOf(std::wstring path);
 
 }  // namespace velmar::testing

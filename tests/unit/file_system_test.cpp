@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace velmar {
 namespace {
 
@@ -75,6 +77,58 @@ TEST(FindFirstTest, FindsPathsOfMoreThan260Characters)
     EXPECT_TRUE(state.findFirst(file));
     EXPECT_TRUE(state.findFirst(L"\\\\?\\" + file));
     testing::removeTree(L"\\\\?\\" + folder.path() + L"\\" + std::wstring(40, L'd'));
+}
+
+// GetShortPathNameW held to its documentation, which Wine does not
+// enforce: without the long-path prefix a path has fewer than MAX_PATH
+// characters.
+DWORD WINAPI documentedGetShortPathNameW(LPCWSTR path, LPWSTR buffer, DWORD size)
+{
+    if (std::wstring_view(path).size() >= MAX_PATH && !hasLongPathPrefix(path)) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
+    return ::GetShortPathNameW(path, buffer, size);
+}
+
+TEST(ShortPathOfTest, FindsPathsOfMoreThan260Characters)
+{
+    TempFolder folder;
+    std::wstring path = folder.path();
+    while (path.size() < 300) {
+        path += L"\\" + std::wstring(40, L'd');
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
+    }
+    const std::wstring shortForm = shortPathOf(path, documentedGetShortPathNameW);
+    EXPECT_FALSE(shortForm.empty());
+    EXPECT_LT(shortForm.size(), path.size());
+    EXPECT_FALSE(hasLongPathPrefix(shortForm)) << shortForm;
+    const std::wstring prefixed = shortPathOf(L"\\\\?\\" + path, documentedGetShortPathNameW);
+    EXPECT_EQ(prefixed, L"\\\\?\\" + shortForm) << "a prefix given is kept";
+    testing::removeTree(L"\\\\?\\" + folder.path() + L"\\" + std::wstring(40, L'd'));
+}
+
+// Results no sound call gives: a size that is never enough, and a length
+// that leaves no room for the terminator.
+DWORD WINAPI neverEnough(LPCWSTR, LPWSTR, DWORD size)
+{
+    return size + 1;
+}
+
+DWORD WINAPI fillsWithoutTerminator(LPCWSTR, LPWSTR buffer, DWORD size)
+{
+    if (buffer != nullptr) {
+        std::fill_n(buffer, size, L'x');
+    }
+    return size == 0 ? 8 : size;
+}
+
+TEST(ShortPathOfTest, GivesNothingWhenTheSystemGivesNoSoundResult)
+{
+    EXPECT_EQ(shortPathOf(L"C:\\x", neverEnough), L"");
+    EXPECT_EQ(shortPathOf(L"C:\\x", fillsWithoutTerminator), L"");
+    TempFolder folder;
+    EXPECT_EQ(shortPathOf(folder / L"missing\\x.jar"), L"");
 }
 
 TEST(CreateFileDirectoriesTest, CreatesEveryFolderButTheFile)
@@ -149,9 +203,24 @@ TEST(EntryFoundTest, AnyEntryMatchingThePatternAsWritten)
     ::SetCurrentDirectoryW(previous);
 }
 
+// `piece`, `count` times over.
+std::wstring repeated(std::wstring_view piece, size_t count)
+{
+    std::wstring text;
+    for (size_t i = 0; i < count; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
 struct StampCase {
-    const wchar_t* name;
-    const wchar_t* expected;
+    const char* label;
+    std::wstring name;
+    std::wstring expected;
+    WORD hour = 14;
+    WORD month = 3;
+
+    friend void PrintTo(const StampCase& c, std::ostream* out) { *out << c.label; }
 };
 
 class ExpandTimestampTest : public ::testing::TestWithParam<StampCase> {};
@@ -160,9 +229,9 @@ TEST_P(ExpandTimestampTest, FormatsThePictureBetweenTheFirstAndLastPercent)
 {
     SYSTEMTIME time{};
     time.wYear = 2024;
-    time.wMonth = 3;
+    time.wMonth = GetParam().month;
     time.wDay = 5;
-    time.wHour = 14;
+    time.wHour = GetParam().hour;
     time.wMinute = 5;
     time.wSecond = 9;
     time.wMilliseconds = 45;
@@ -171,13 +240,31 @@ TEST_P(ExpandTimestampTest, FormatsThePictureBetweenTheFirstAndLastPercent)
     EXPECT_EQ(name, GetParam().expected);
 }
 
+// The formatters write at most 260 characters; a longer text is a failure
+// of the formatter, and a failed formatter leaves the name as it was. The
+// long pictures stay below 280 characters: Wine 8's formatters truncate a
+// date text at 255 characters and crash on pictures of about 300.
 INSTANTIATE_TEST_SUITE_P(
     Cases, ExpandTimestampTest,
     ::testing::Values(
-        StampCase{L"out_%yyyyMMdd%.log", L"out_20240305.log"},
-        StampCase{L"run-%HH.mm.ss.L%.txt", L"run-14.05.09.45.txt"},
-        StampCase{L"C:\\logs\\app_%yyyyMMdd_HHmmss%.log", L"C:\\logs\\app_20240305_140509.log"},
-        StampCase{L"plain.log", L"plain.log"}));
+        StampCase{"date", L"out_%yyyyMMdd%.log", L"out_20240305.log"},
+        StampCase{"milliseconds", L"run-%HH.mm.ss.L%.txt", L"run-14.05.09.45.txt"},
+        StampCase{"date and time", L"C:\\logs\\app_%yyyyMMdd_HHmmss%.log",
+                  L"C:\\logs\\app_20240305_140509.log"},
+        StampCase{"no percent", L"plain.log", L"plain.log"},
+        StampCase{"long picture that fits", L"a%" + repeated(L"yyyyMMdd-", 28) + L"%z",
+                  L"a" + repeated(L"20240305-", 28) + L"z"},
+        StampCase{"time text longer than 260", L"a%" + repeated(L"yyyyMMdd-", 29) + L"%z",
+                  L"a%" + repeated(L"yyyyMMdd-", 29) + L"%z"},
+        StampCase{"time formatter fails", L"out_%HH%.log", L"out_%HH%.log", 25},
+        StampCase{"date formatter fails", L"out_%yyyy%.log", L"out_%yyyy%.log", 14, 13}),
+    [](const auto& info) {
+        std::string name = info.param.label;
+        for (char& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
 
 }  // namespace
 }  // namespace velmar

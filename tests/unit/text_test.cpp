@@ -24,14 +24,76 @@ TEST(EqualsIgnoringCaseTest, IgnoresAsciiLetterCaseOnly)
     EXPECT_FALSE(equalsIgnoringCase(L"yes", L"ye"));
 }
 
-TEST(ToThreadAnsiTest, NeverMapsToALookAlike)
+// WideCharToMultiByte held to the parameter rules its documentation
+// states, which Wine does not enforce: for UTF-8 only the flag
+// WC_ERR_INVALID_CHARS is allowed and no default-character argument;
+// WC_ERR_INVALID_CHARS is allowed for no other code page here.
+int WINAPI documentedWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int length,
+                                         LPSTR out, int size, LPCCH defaultChar, LPBOOL usedDefault)
 {
-    // A fullwidth backslash and quote must not become real ones.
-    std::string converted = toThreadAnsi(L"a\xFF3C" L"b\xFF02");
-    EXPECT_EQ(converted.find('\\'), std::string::npos);
-    EXPECT_EQ(converted.find('"'), std::string::npos);
-    EXPECT_EQ(toThreadAnsi(L"plain -Dx=1"), "plain -Dx=1");
+    if (codePage == CP_UTF8 ? (flags & ~WC_ERR_INVALID_CHARS) != 0
+                            : (flags & WC_ERR_INVALID_CHARS) != 0) {
+        ::SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
+    if (codePage == CP_UTF8 && (defaultChar != nullptr || usedDefault != nullptr)) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return ::WideCharToMultiByte(codePage, flags, text, length, out, size, defaultChar, usedDefault);
 }
+
+struct CodePageCase {
+    const char* label;
+    std::wstring text;
+    UINT codePage;
+    std::optional<std::string> expected;  // nullopt: the conversion fails
+    bool lossy = false;
+    DWORD error = 0;  // the last error of a failed conversion
+
+    friend void PrintTo(const CodePageCase& c, std::ostream* out) { *out << c.label; }
+};
+
+class ToCodePageTest : public ::testing::TestWithParam<CodePageCase> {};
+
+TEST_P(ToCodePageTest, ConvertsOrFailsAsTheSystemDocuments)
+{
+    const CodePageCase& c = GetParam();
+    ::SetLastError(0);
+    std::optional<NarrowText> converted = toCodePage(c.text, c.codePage, documentedWideCharToMultiByte);
+    const DWORD error = ::GetLastError();
+    if (!c.expected) {
+        EXPECT_FALSE(converted) << converted->bytes;
+        EXPECT_EQ(error, c.error);
+        return;
+    }
+    ASSERT_TRUE(converted) << "error " << error;
+    EXPECT_EQ(converted->bytes, *c.expected);
+    EXPECT_EQ(converted->lossy, c.lossy);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ToCodePageTest,
+    ::testing::Values(
+        CodePageCase{"utf8 Cyrillic and CJK", L"-Dn=\x041F\x0440\x0438 \x65E5\x672C", CP_UTF8,
+                     "-Dn=\xD0\x9F\xD1\x80\xD0\xB8 \xE6\x97\xA5\xE6\x9C\xAC"},
+        CodePageCase{"utf8 surrogate pair", L"\xD83D\xDE00", CP_UTF8, "\xF0\x9F\x98\x80"},
+        CodePageCase{"utf8 lone surrogate", L"-Dx=a\xD800" L"b", CP_UTF8, std::nullopt, false,
+                     ERROR_NO_UNICODE_TRANSLATION},
+        CodePageCase{"utf8 empty", L"", CP_UTF8, ""},
+        CodePageCase{"1252 Cyrillic", L"-Dn=\x041F\x0440\x0438", 1252, "-Dn=???", true},
+        // A fullwidth backslash and quote must not become real ones.
+        CodePageCase{"1252 no look-alike", L"a\xFF3C" L"b\xFF02", 1252, "a?b?", true},
+        CodePageCase{"1252 Latin letters", L"caf\x00E9", 1252, "caf\xE9"},
+        CodePageCase{"1252 empty", L"", 1252, ""},
+        CodePageCase{"thread code page", L"plain -Dx=1", CP_THREAD_ACP, "plain -Dx=1"}),
+    [](const auto& info) {
+        std::string name = info.param.label;
+        for (char& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
 
 TEST(Utf8Test, RoundTrips)
 {

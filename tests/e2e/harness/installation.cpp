@@ -31,9 +31,9 @@ std::wstring builtLauncherPath()
     return path;
 }
 
-Installation::Installation(std::wstring launcherName)
+Installation::Installation(std::wstring launcherName, std::wstring_view folderPrefix)
     : launcherName_(std::move(launcherName)),
-      folder_(L"velmar-e2e-"),
+      folder_(folderPrefix),
       appData_(L"velmar-appdata-")
 {
     copyLauncher(launcherName_);
@@ -77,6 +77,68 @@ void Installation::copyFile(const std::wstring& source, std::wstring_view relati
 void Installation::copyLauncher(std::wstring_view relative) const
 {
     copyFile(builtLauncherPath(), relative);
+}
+
+namespace {
+
+// The launcher's manifest as built: resource 1 of type RT_MANIFEST, in its
+// one language.
+struct ManifestResource {
+    std::string text;
+    WORD language = 0;
+};
+
+BOOL CALLBACK takeFirstLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found)
+{
+    *reinterpret_cast<WORD*>(found) = language;
+    return FALSE;
+}
+
+ManifestResource readManifest(const std::wstring& program)
+{
+    HMODULE module = ::LoadLibraryExW(program.c_str(), nullptr,
+                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module == nullptr) {
+        throw std::runtime_error("cannot open the launcher's resources");
+    }
+    ManifestResource manifest;
+    ::EnumResourceLanguagesW(module, RT_MANIFEST, MAKEINTRESOURCEW(1), takeFirstLanguage,
+                             reinterpret_cast<LONG_PTR>(&manifest.language));
+    HRSRC info = ::FindResourceExW(module, RT_MANIFEST, MAKEINTRESOURCEW(1), manifest.language);
+    HGLOBAL data = info != nullptr ? ::LoadResource(module, info) : nullptr;
+    if (data != nullptr) {
+        manifest.text.assign(static_cast<const char*>(::LockResource(data)), ::SizeofResource(module, info));
+    }
+    ::FreeLibrary(module);
+    if (manifest.text.empty()) {
+        throw std::runtime_error("the launcher has no manifest");
+    }
+    return manifest;
+}
+
+}  // namespace
+
+void Installation::askForUtf8CodePage() const
+{
+    ManifestResource manifest = readManifest(launcherPath());
+    constexpr std::string_view kSettings = "<windowsSettings>";
+    size_t settings = manifest.text.find(kSettings);
+    if (settings == std::string::npos) {
+        throw std::runtime_error("the launcher's manifest has no windowsSettings");
+    }
+    manifest.text.insert(settings + kSettings.size(),
+                         "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
+                         "WindowsSettings\">UTF-8</activeCodePage>");
+    HANDLE update = ::BeginUpdateResourceW(launcherPath().c_str(), FALSE);
+    if (update == nullptr) {
+        throw std::runtime_error("cannot update the launcher's resources");
+    }
+    const BOOL replaced =
+        ::UpdateResourceW(update, RT_MANIFEST, MAKEINTRESOURCEW(1), manifest.language,
+                          manifest.text.data(), static_cast<DWORD>(manifest.text.size()));
+    if (!::EndUpdateResourceW(update, !replaced) || !replaced) {
+        throw std::runtime_error("cannot write the launcher's manifest");
+    }
 }
 
 }  // namespace velmar::e2e

@@ -13,7 +13,9 @@ namespace velmar::e2e {
 
 class Installation {
 public:
-    explicit Installation(std::wstring launcherName = L"myapp.exe");
+    // The folder's name starts with `folderPrefix`.
+    explicit Installation(std::wstring launcherName = L"myapp.exe",
+                          std::wstring_view folderPrefix = L"velmar-e2e-");
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
 
@@ -32,6 +34,10 @@ public:
     void copyFile(const std::wstring& source, std::wstring_view relative) const;
     // Another copy of the built launcher, e.g. as a pair product.
     void copyLauncher(std::wstring_view relative) const;
+    // Adds to the launcher copy's manifest the request for UTF-8 as the
+    // process's ANSI code page, which the launcher and the runtime then see
+    // as on a system set to UTF-8 for all languages.
+    void askForUtf8CodePage() const;
 
 private:
     std::wstring launcherName_;

@@ -1,0 +1,88 @@
+#include "jvm/option_encoding.h"
+
+#include "core/launcher.h"
+#include "core/messages.h"
+#include "resources/resource.h"
+#include "support/file_system.h"
+#include "support/text.h"
+
+#include <algorithm>
+
+namespace velmar {
+
+namespace {
+
+std::optional<std::string> bytesOf(std::optional<NarrowText> converted)
+{
+    return converted ? std::optional<std::string>(std::move(converted->bytes)) : std::nullopt;
+}
+
+bool appendConverted(Launcher& launcher, std::optional<std::string> converted)
+{
+    if (!converted) {
+        const DWORD error = ::GetLastError();
+        ReportWindowsError(launcher.splashWindow, IDS_WINDOWS_EXCEPTION,
+                           LoadMessage(IDS_OPTION_NOT_CONVERTED), error);
+        return false;
+    }
+    launcher.jvmOptions.push_back(std::move(*converted));
+    return true;
+}
+
+}  // namespace
+
+UINT vmOptionCodePage()
+{
+    return ::GetACP() == CP_UTF8 ? CP_UTF8 : CP_THREAD_ACP;
+}
+
+std::optional<std::string> encodePathEntry(std::wstring_view entry, UINT codePage)
+{
+    std::optional<NarrowText> asWritten = toCodePage(entry, codePage);
+    if (!asWritten || !asWritten->lossy) {
+        return bytesOf(std::move(asWritten));
+    }
+    // The VM would look for a "?" in the name. A short name is made of
+    // characters of the OEM code page, which the ANSI one may still lack.
+    std::wstring shortForm = shortPathOf(entry);
+    if (!shortForm.empty()) {
+        std::optional<NarrowText> converted = toCodePage(shortForm, codePage);
+        if (converted && !converted->lossy) {
+            return std::move(converted->bytes);
+        }
+    }
+    return std::move(asWritten->bytes);
+}
+
+std::optional<std::string> encodePathList(std::wstring_view list, UINT codePage)
+{
+    std::string encoded;
+    for (size_t start = 0;;) {
+        const size_t end = std::min(list.find(L';', start), list.size());
+        std::optional<std::string> entry = encodePathEntry(list.substr(start, end - start), codePage);
+        if (!entry) {
+            return std::nullopt;
+        }
+        encoded += *entry;
+        if (end == list.size()) {
+            return encoded;
+        }
+        encoded += ';';
+        start = end + 1;
+    }
+}
+
+bool appendVmOption(Launcher& launcher, std::wstring_view option)
+{
+    return appendConverted(launcher, bytesOf(toCodePage(option, vmOptionCodePage())));
+}
+
+bool appendPathListOption(Launcher& launcher, std::wstring_view name, std::wstring_view list)
+{
+    const UINT codePage = vmOptionCodePage();
+    std::optional<std::string> option = bytesOf(toCodePage(name, codePage));
+    std::optional<std::string> entries = option ? encodePathList(list, codePage) : std::nullopt;
+    return appendConverted(launcher, entries ? std::optional(*option + *entries) : std::nullopt);
+}
+
+}  // namespace velmar
