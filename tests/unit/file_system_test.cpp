@@ -63,14 +63,25 @@ TEST(FindFirstTest, YieldsTheFolderOfTheMatch)
     EXPECT_FALSE(state.found());
 }
 
-TEST(FindFirstTest, FindsPathsOfMoreThan260Characters)
+// A chain of folders inside `folder` whose path is over 300 characters
+// long; empty when one could not be made.
+std::wstring makeDeepFolder(const TempFolder& folder)
 {
-    TempFolder folder;
     std::wstring path = folder.path();
     while (path.size() < 300) {
         path += L"\\" + std::wstring(40, L'd');
-        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
+        if (!::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr)) {
+            return {};
+        }
     }
+    return path;
+}
+
+TEST(FindFirstTest, FindsPathsOfMoreThan260Characters)
+{
+    TempFolder folder;
+    const std::wstring path = makeDeepFolder(folder);
+    ASSERT_FALSE(path.empty());
     std::wstring file = path + L"\\x.txt";
     writeUnicodeFileAt(L"\\\\?\\" + file, L"");
     FindFileState state;
@@ -94,11 +105,8 @@ DWORD WINAPI documentedGetShortPathNameW(LPCWSTR path, LPWSTR buffer, DWORD size
 TEST(ShortPathOfTest, FindsPathsOfMoreThan260Characters)
 {
     TempFolder folder;
-    std::wstring path = folder.path();
-    while (path.size() < 300) {
-        path += L"\\" + std::wstring(40, L'd');
-        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
-    }
+    const std::wstring path = makeDeepFolder(folder);
+    ASSERT_FALSE(path.empty());
     const std::wstring shortForm = shortPathOf(path, documentedGetShortPathNameW);
     EXPECT_FALSE(shortForm.empty());
     EXPECT_LT(shortForm.size(), path.size());
