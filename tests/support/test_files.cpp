@@ -100,22 +100,21 @@ void removeTree(const std::wstring& path)
 
 std::optional<FileIdentity> identityOf(std::wstring path)
 {
-    if (path.size() >= MAX_PATH && path.rfind(L"\\\\?\\", 0) != 0) {
-        path.insert(0, L"\\\\?\\");
+    const std::wstring prefix = L"\\\\?\\";
+    if (path.size() >= MAX_PATH && path.rfind(prefix, 0) != 0) {
+        path.insert(0, prefix);
     }
-    HANDLE handle = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    std::wstring longForm(::GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
+    const DWORD length = ::GetLongPathNameW(path.c_str(), longForm.data(), static_cast<DWORD>(longForm.size()));
+    if (length == 0 || length >= longForm.size()) {
         return std::nullopt;
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL ok = ::GetFileInformationByHandle(handle, &info);
-    ::CloseHandle(handle);
-    if (!ok) {
-        return std::nullopt;
+    longForm.resize(length);
+    if (longForm.rfind(prefix, 0) == 0) {
+        longForm.erase(0, prefix.size());
     }
-    return FileIdentity(info.dwVolumeSerialNumber,
-                        (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
+    ::CharUpperBuffW(longForm.data(), length);
+    return longForm;
 }
 
 }  // namespace velmar::testing

@@ -34,10 +34,13 @@ void writeUnicodeFileAt(const std::wstring& path, std::wstring_view text);
 std::string readFileBytes(const std::wstring& path);
 void removeTree(const std::wstring& path);
 
-// Volume serial number and file index of an existing file or folder: two
-// names of one file give the same. nullopt when the path cannot be opened;
-// a path of 260 characters or more is opened with the long-path prefix.
-using FileIdentity = std::pair<DWORD, ULONGLONG>;
+// The long form of an existing file's or folder's path, upper-cased: two
+// names of one file, its short and its long one, give the same. nullopt
+// when the path does not exist; a path of 260 characters or more is looked
+// up with the long-path prefix. (Not the file index: 32-bit Wine under
+// qemu-user never returns from GetFileInformationByHandle for a folder
+// whose name lies outside ASCII.)
+using FileIdentity = std::wstring;
 std::optional<FileIdentity> identityOf(std::wstring path);
 
 }  // namespace velmar::testing
