@@ -5,9 +5,12 @@
 #include "jdk11_layout.h"
 #include "stub_jvm.h"
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace stub {
 namespace {
@@ -265,6 +268,32 @@ long long sinceProcessStart()
     return ticks(now) - ticks(created);
 }
 
+// Every module of the process at the creation of the VM, by file name: what
+// a start has loaded before the runtime begins, for the start-up benchmark.
+void recordModules()
+{
+    std::vector<HMODULE> modules(64);
+    for (int round = 0; round < 4; ++round) {
+        DWORD needed = 0;
+        const DWORD size = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
+        if (!::K32EnumProcessModules(::GetCurrentProcess(), modules.data(), size, &needed)) {
+            return;
+        }
+        if (needed <= size) {
+            modules.resize(needed / sizeof(HMODULE));
+            break;
+        }
+        modules.resize(needed / sizeof(HMODULE) + 8);
+    }
+    for (HMODULE module : modules) {
+        wchar_t path[MAX_PATH] = {};
+        const DWORD length = ::GetModuleFileNameW(module, path, MAX_PATH);
+        const std::wstring_view full(path, std::min<DWORD>(length, MAX_PATH - 1));
+        const std::wstring_view name = full.substr(full.rfind(L'\\') + 1);
+        record("module", hexUnits(std::u16string(name.begin(), name.end())));
+    }
+}
+
 #ifdef STUB_IMPORT_DEPENDENCY
 // The library a runtime's jvm.dll imports from its own bin folder.
 extern "C" __declspec(dllimport) DWORD stubDependencyPath(wchar_t* buffer, DWORD size);
@@ -288,6 +317,7 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* args)
     recordCreatingThread();
     recordEnvironment();
     recordDependency();
+    recordModules();
     jint result = createVm(static_cast<const JavaVMInitArgs*>(args), pvm, penv);
     record("create", std::to_string(result));
     return result;

@@ -41,6 +41,8 @@ struct StubRecord {
     std::vector<std::string> warnings;
     // Where the library that the "dependent" variant imports was loaded from.
     std::wstring dependencyPath;
+    // File names of the modules loaded when JNI_CreateJavaVM was called.
+    std::vector<std::wstring> modules;
 
     bool called(const std::string& call) const;
 };
