@@ -42,19 +42,107 @@ DWORD IniFile::probe() const
     return 0;
 }
 
-std::wstring IniFile::getString(std::wstring_view section, std::wstring_view key) const
+namespace {
+
+constexpr std::wstring_view kBlanks = L" \t";
+
+std::wstring_view trimmed(std::wstring_view text)
 {
-    const std::wstring sectionName(section);
-    const std::wstring keyName(key);
-    for (DWORD size = kInitialValueBuffer;; size *= 2) {
-        std::wstring buffer(size, L'\0');
-        DWORD length = ::GetPrivateProfileStringW(sectionName.c_str(), keyName.c_str(), L"",
-                                                  buffer.data(), size, path_.c_str());
-        if (length != size - 1) {
-            buffer.resize(length);
-            return buffer;
+    const size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::wstring_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool equalInAnyCase(std::wstring_view a, std::wstring_view b)
+{
+    if (a.empty() || b.empty()) {
+        return a.empty() && b.empty();
+    }
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+// The strings of a double-null-terminated list, of which `length`
+// characters were written.
+std::vector<std::wstring_view> listStrings(std::wstring_view buffer, size_t length)
+{
+    std::vector<std::wstring_view> strings;
+    const std::wstring_view written = buffer.substr(0, length);
+    for (size_t start = 0; start < written.size();) {
+        size_t end = written.find(L'\0', start);
+        if (end == std::wstring_view::npos) {
+            end = written.size();
+        }
+        if (end > start) {
+            strings.push_back(written.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return strings;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::wstring, std::wstring>> parseSectionEntries(std::wstring_view block)
+{
+    std::vector<std::pair<std::wstring, std::wstring>> entries;
+    for (std::wstring_view line : listStrings(block, block.size())) {
+        const size_t equals = line.find(L'=');
+        std::wstring_view key = trimmed(line.substr(0, equals));
+        std::wstring_view value = equals == std::wstring_view::npos ? std::wstring_view() : trimmed(line.substr(equals + 1));
+        if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front()) {
+            value = value.substr(1, value.size() - 2);
+        }
+        entries.emplace_back(key, value);
+    }
+    return entries;
+}
+
+std::wstring lookUpEntry(const std::vector<std::pair<std::wstring, std::wstring>>& entries, std::wstring_view key)
+{
+    const std::wstring_view wanted = trimmed(key);
+    for (const auto& [name, value] : entries) {
+        if (equalInAnyCase(name, wanted)) {
+            return value;
         }
     }
+    return {};
+}
+
+const IniFile::Entries* IniFile::entriesOf(std::wstring_view section) const
+{
+    if (!sections_) {
+        sections_.emplace();
+        for (std::wstring& name : getSectionNames()) {
+            sections_->push_back({std::move(name), std::nullopt});
+        }
+    }
+    const std::wstring_view wanted = trimmed(section);
+    for (Section& known : *sections_) {
+        if (!equalInAnyCase(trimmed(known.name), wanted)) {
+            continue;
+        }
+        if (!known.entries) {
+            for (DWORD size = kInitialValueBuffer * 16;; size *= 2) {
+                std::wstring buffer(size, L'\0');
+                DWORD length = ::GetPrivateProfileSectionW(known.name.c_str(), buffer.data(), size, path_.c_str());
+                if (length != size - 2) {
+                    known.entries = parseSectionEntries(std::wstring_view(buffer).substr(0, length));
+                    break;
+                }
+            }
+        }
+        return &*known.entries;
+    }
+    return nullptr;
+}
+
+std::wstring IniFile::getString(std::wstring_view section, std::wstring_view key) const
+{
+    const Entries* entries = entriesOf(section);
+    return entries ? lookUpEntry(*entries, key) : std::wstring();
 }
 
 std::vector<std::wstring> IniFile::getSectionNames() const
@@ -66,15 +154,8 @@ std::vector<std::wstring> IniFile::getSectionNames() const
             continue;
         }
         std::vector<std::wstring> names;
-        for (size_t start = 0; start < length;) {
-            size_t end = buffer.find(L'\0', start);
-            if (end == std::wstring::npos || end > length) {
-                end = length;
-            }
-            if (end > start) {
-                names.push_back(buffer.substr(start, end - start));
-            }
-            start = end + 1;
+        for (std::wstring_view name : listStrings(buffer, length)) {
+            names.emplace_back(name);
         }
         return names;
     }
@@ -83,12 +164,14 @@ std::vector<std::wstring> IniFile::getSectionNames() const
 bool IniFile::putString(std::wstring_view section, std::wstring_view key,
                         std::wstring_view value) const
 {
+    sections_.reset();
     return ::WritePrivateProfileStringW(std::wstring(section).c_str(), std::wstring(key).c_str(),
                                         std::wstring(value).c_str(), path_.c_str()) != FALSE;
 }
 
 bool IniFile::deleteFile() const
 {
+    sections_.reset();
     return ::DeleteFileW(path_.c_str()) != FALSE;
 }
 

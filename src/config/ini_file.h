@@ -1,6 +1,7 @@
 // INI files of the launcher: where they are, and the accessors that read
 // and write them through the profile API. An accessor is a short-lived
-// value bound to a path; it keeps no file open.
+// value bound to a path; it keeps no file open, and reads each section of
+// the file once, on the first lookup in it.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmar {
@@ -39,8 +41,30 @@ public:
     const std::wstring& path() const noexcept { return path_; }
 
 private:
+    using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
+    struct Section {
+        std::wstring name;
+        std::optional<Entries> entries;  // read when first asked for
+    };
+    // Each profile API call opens and parses the whole file again, and a
+    // start asks for some fifty keys, most of them in sections the file
+    // does not have: the names are learnt once, each section read once.
+    const Entries* entriesOf(std::wstring_view section) const;
+
     std::wstring path_;
+    mutable std::optional<std::vector<Section>> sections_;
 };
+
+// A section as GetPrivateProfileSectionW gives it ("key=value" strings,
+// each ended by a null), read with GetPrivateProfileStringW's rules: blanks
+// around keys and values dropped, one pair of matching enclosing quotes
+// taken off a value, a line without "=" an empty value.
+std::vector<std::pair<std::wstring, std::wstring>> parseSectionEntries(std::wstring_view block);
+
+// The value of the first entry whose key equals `key` in any letter case;
+// empty when there is none.
+std::wstring lookUpEntry(const std::vector<std::pair<std::wstring, std::wstring>>& entries,
+                         std::wstring_view key);
 
 // Falls back, key by key, to the append section ("Section+"), whose value
 // is used with one blank in front of it.

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace velmar {
 namespace {
 
@@ -112,6 +116,94 @@ TEST(IniFileTest, WritesReadsSectionsProbesAndDeletes)
     EXPECT_EQ(ini.probe(), 0u);
     EXPECT_TRUE(ini.deleteFile());
     EXPECT_NE(ini.probe(), 0u);
+}
+
+std::string utf16WithBom(std::wstring_view text)
+{
+    std::string bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return bytes;
+}
+
+std::wstring profileApiValue(const std::wstring& path, const std::wstring& section, const std::wstring& key)
+{
+    std::wstring buffer(100000, L'\0');
+    DWORD length = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
+                                              static_cast<DWORD>(buffer.size()), path.c_str());
+    buffer.resize(length);
+    return buffer;
+}
+
+struct ProfileCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::pair<std::wstring, std::wstring>> lookups;  // section, key
+};
+
+// The accessor reads each section once and answers from memory; what it
+// answers must be what the profile API answers for the same file, key by key.
+TEST(IniFileTest, AnswersEveryLookupAsTheProfileApiDoes)
+{
+    const std::wstring longValue(40000, L'x');
+    const ProfileCase cases[] = {
+        {"blanks around keys and values",
+         utf16WithBom(L"[S]\r\n  K1  =  v1  \r\nK2=\tv2\t\r\nK 3 = a b \r\n"),
+         {{L"S", L"K1"}, {L"S", L"K2"}, {L"S", L"K 3"}, {L"S", L" K1 "}}},
+        {"enclosing quotes",
+         utf16WithBom(L"[S]\r\nA=\"a\"\r\nB='b'\r\nC=\"c'\r\nD=\"\"\r\nE=\" x \"\r\nF=\"\"f\"\"\r\n"
+                      L"G=\"g\r\nH=h\"\r\nI=\"\r\nJ= \"j\" \r\n"),
+         {{L"S", L"A"}, {L"S", L"B"}, {L"S", L"C"}, {L"S", L"D"}, {L"S", L"E"}, {L"S", L"F"},
+          {L"S", L"G"}, {L"S", L"H"}, {L"S", L"I"}, {L"S", L"J"}}},
+        {"letter case of sections and keys",
+         utf16WithBom(L"[Java Runtime Environment]\r\nJRE Path=C:\\jre\r\n[class path]\r\nCLASS PATH=a.jar\r\n"),
+         {{L"java runtime environment", L"jre path"}, {L"JAVA RUNTIME ENVIRONMENT", L"JRE PATH"},
+          {L"Class Path", L"Class Path"}}},
+        {"duplicate keys and sections",
+         utf16WithBom(L"[S]\r\nK=first\r\nk=second\r\n[T]\r\nK=t\r\n[S]\r\nK=third\r\nOnlyLater=later\r\n"),
+         {{L"S", L"K"}, {L"T", L"K"}, {L"S", L"OnlyLater"}}},
+        {"long values", utf16WithBom(L"[S]\r\nK=" + longValue + L"\r\nShort=s\r\n"), {{L"S", L"K"}, {L"S", L"Short"}}},
+        {"UTF-16 text outside ASCII",
+         utf16WithBom(L"[Приложение]\r\nКлюч=значение 日本\r\n[S]\r\nK=ü\r\n"),
+         {{L"Приложение", L"Ключ"}, {L"S", L"K"}}},
+        {"ANSI bytes", "[S]\r\nK=caf\xE9\r\n", {{L"S", L"K"}}},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF[S]\r\nK=v\r\n[T]\r\nK=w\r\n", {{L"S", L"K"}, {L"T", L"K"}}},
+        {"lines without a value or a key",
+         utf16WithBom(L"[S]\r\nJustAKey\r\n=novalue\r\n;Comment=c\r\nK=\r\nL=l\r\n"),
+         // The launcher never asks for a key that starts with ";".
+         {{L"S", L"JustAKey"}, {L"S", L""}, {L"S", L"K"}, {L"S", L"L"}}},
+        {"blanks in section headers and odd headers",
+         utf16WithBom(L"[ S ]\r\nK=s\r\n[T]junk\r\nK=t\r\n[U\r\nK=u\r\n"),
+         {{L"S", L"K"}, {L" S ", L"K"}, {L"T", L"K"}, {L"U", L"K"}}},
+        // Nor for a section without a name.
+        {"keys before any section", utf16WithBom(L"K=none\r\n[S]\r\nK=s\r\n"), {{L"S", L"K"}}},
+        {"append sections present and absent",
+         utf16WithBom(L"[Application]\r\nK=a\r\n[Application+]\r\nL=b\r\n"),
+         {{L"Application+", L"L"}, {L"Application+", L"K"}, {L"Class Path+", L"Class Path"}}},
+        {"empty file", "", {{L"S", L"K"}}},
+        {"missing section and key", utf16WithBom(L"[S]\r\nK=v\r\n"), {{L"Other", L"K"}, {L"S", L"Other"}}},
+    };
+    TempFolder folder;
+    const std::wstring path = folder / L"compare.ini";
+    for (const ProfileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::writeFileAt(path, c.bytes);
+        IniFile ini(path);
+        for (const auto& [section, key] : c.lookups) {
+            EXPECT_EQ(ini.getString(section, key), profileApiValue(path, section, key))
+                << "[" << ::testing::PrintToString(section) << "] " << ::testing::PrintToString(key);
+        }
+    }
+}
+
+TEST(IniFileTest, AWriteIsSeenByTheNextLookup)
+{
+    TempFolder folder;
+    IniFile ini(folder / L"rewrite.ini");
+    EXPECT_EQ(ini.getString(L"S", L"K"), L"");
+    ASSERT_TRUE(ini.putString(L"S", L"K", L"one"));
+    EXPECT_EQ(ini.getString(L"S", L"K"), L"one");
+    ASSERT_TRUE(ini.putString(L"S", L"K", L"two"));
+    EXPECT_EQ(ini.getString(L"S", L"K"), L"two");
 }
 
 TEST(LayeredIniFileTest, FallsBackToTheAppendSectionKeyByKey)
