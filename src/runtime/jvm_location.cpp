@@ -91,6 +91,11 @@ bool mapWholeFile(const std::wstring& path, MappedFile& mapped)
 
 std::wstring findJvmLibrary(std::wstring_view folder, int vmType, bool& server)
 {
+    // Registrations of runtimes long removed are common; one look at the
+    // folder spares the searches for each place of the library.
+    if (folderMissing(folder)) {
+        return {};
+    }
     if (vmType == kVmTypeServer || vmType == kVmTypeFavorServer) {
         std::wstring path = std::wstring(folder) + std::wstring(kServerVm);
         if (entryFound(path)) {

@@ -19,6 +19,16 @@ bool entryFound(std::wstring_view pattern)
     return static_cast<bool>(search);
 }
 
+bool folderMissing(std::wstring_view folder)
+{
+    // Searches below an empty folder start in the current directory.
+    if (folder.empty() || ::GetFileAttributesW(std::wstring(folder).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 namespace {
 
 constexpr std::wstring_view kUncLongPathPrefix = L"\\\\?\\UNC\\";

@@ -29,6 +29,11 @@ std::wstring withLongPathPrefix(std::wstring_view path);
 // is closed again; when nothing is found the last error is the search's.
 bool entryFound(std::wstring_view pattern);
 
+// Whether the system says that the folder, as written, does not exist:
+// then no search finds anything below it. Any other failure (access
+// denied, a name with wildcards) proves nothing and gives false.
+bool folderMissing(std::wstring_view folder);
+
 // One find-first search. Destroying the state closes an open search.
 class FindFileState {
 public:

@@ -211,6 +211,29 @@ TEST(EntryFoundTest, AnyEntryMatchingThePatternAsWritten)
     ::SetCurrentDirectoryW(previous);
 }
 
+// A folder counts as missing only when the system says so: then no search
+// below it can find anything. Anything else must leave the searches to run.
+TEST(FolderMissingTest, OnlyWhatTheSystemReportsAsNotFound)
+{
+    TempFolder folder;
+    writeUnicodeFileAt(folder / L"rt\\bin\\server\\jvm.dll", L"");
+    const std::pair<std::wstring, bool> cases[] = {
+        {folder / L"rt\\", false},
+        {folder / L"rt", false},
+        {folder / L"rt\\bin\\server\\jvm.dll", false},  // a file is no proof of absence
+        {folder / L"gone\\", true},
+        {folder / L"gone\\jre\\", true},
+        {folder / L"r*\\", false},  // wildcards: the search decides
+        {L"", false},  // the current directory
+    };
+    for (const auto& [path, missing] : cases) {
+        EXPECT_EQ(folderMissing(path), missing) << ::testing::PrintToString(path);
+        if (missing) {
+            EXPECT_FALSE(entryFound(path + L"bin\\server\\jvm.dll")) << "no search may find what a missing folder holds";
+        }
+    }
+}
+
 // `piece`, `count` times over.
 std::wstring repeated(std::wstring_view piece, size_t count)
 {
