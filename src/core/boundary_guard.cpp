@@ -62,6 +62,17 @@ std::wstring failureText(const std::exception_ptr& failure)
                              {detail.text, static_cast<long>(detail.errorNumber)});
 }
 
+void reportTermination() noexcept
+{
+    ErrorBox display;
+    reportFailure(std::current_exception(), display, [](const std::exception_ptr& failure) {
+        return failure ? failureText(failure)
+                       : FormatMessageText(LoadMessage(IDS_WINDOWS_EXCEPTION),
+                                           {LoadMessage(IDS_UNEXPECTED_ERROR), static_cast<long>(kNoWindowsError)});
+    });
+    ::ExitProcess(static_cast<UINT>(-1));
+}
+
 void ErrorBox::operator()(const wchar_t* text) const noexcept
 {
     // MessageBoxW directly: ShowErrorBox copies the text, and this may be

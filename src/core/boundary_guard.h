@@ -30,6 +30,11 @@ struct ErrorBox {
     void operator()(const wchar_t* text) const noexcept;
 };
 
+// What std::terminate does in the launcher (an exception through a noexcept
+// function, or one thrown while another unwinds): message 202 for the
+// exception in flight, if any, then the end of the process with -1.
+[[noreturn]] void reportTermination() noexcept;
+
 // Shows `display(text)` for the failure; what display or composing throws
 // is swallowed.
 template <typename Display, typename Compose = std::wstring (*)(const std::exception_ptr&)>
