@@ -1,5 +1,7 @@
 #include "core/messages.h"
 
+#include "support/text.h"
+
 #include <vector>
 
 namespace velmar {
@@ -59,7 +61,7 @@ std::wstring FormatMessageText(std::wstring_view format,
                 result.append(*text);
             }
         } else if (auto number = std::get_if<long>(&argument)) {
-            result.append(std::to_wstring(*number));
+            result.append(decimalText(*number));
         }
     }
     return result;

@@ -109,7 +109,7 @@ std::wstring convertMemoryForm(std::wstring_view token, const MemoryFacts& memor
     if (sizeKb < minimumMb * kKilobyte) {
         sizeKb = minimumMb * kKilobyte;
     }
-    return std::wstring(token.substr(0, run.valueStart)) + std::to_wstring(sizeKb) + L"K";
+    return std::wstring(token.substr(0, run.valueStart)) + decimalText(sizeKb) + L"K";
 }
 
 std::wstring processVmToken(Launcher& launcher, std::wstring_view token)

@@ -2,6 +2,7 @@
 
 #include "core/messages.h"
 #include "resources/resource.h"
+#include "support/text.h"
 
 #include <limits>
 
@@ -91,10 +92,10 @@ std::wstring formatVersion(const JavaVersion& version)
     if (last < 0) {
         return L"0.0.0.0";
     }
-    std::wstring text = std::to_wstring(version.c[0]);
+    std::wstring text = decimalText(version.c[0]);
     for (int i = 1; i <= std::max(last, 1); ++i) {
         text += L'.';
-        text += std::to_wstring(version.c[i]);
+        text += decimalText(version.c[i]);
     }
     return text;
 }

@@ -1,5 +1,7 @@
 #include "support/file_system.h"
 
+#include "support/text.h"
+
 #include <algorithm>
 
 namespace velmar {
@@ -265,7 +267,7 @@ void expandTimestamp(std::wstring& name, const SYSTEMTIME& time)
     size_t last = name.rfind(L'%');
     std::wstring picture = last > first ? name.substr(first + 1, last - first - 1) : std::wstring();
     if (picture.find(L'L') != std::wstring::npos) {
-        std::wstring millis = std::to_wstring(time.wMilliseconds);
+        std::wstring millis = decimalText(time.wMilliseconds);
         for (size_t at = picture.find(L'L'); at != std::wstring::npos;
              at = picture.find(L'L', at + millis.size())) {
             picture.replace(at, 1, millis);

@@ -1,8 +1,27 @@
 #include "support/text.h"
 
+#include <iterator>
+
 #include <windows.h>
 
 namespace velmar {
+
+std::wstring decimalText(long long value)
+{
+    wchar_t digits[24];
+    wchar_t* start = std::end(digits);
+    // Through the unsigned magnitude, so the most negative value has one.
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
+    do {
+        *--start = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) {
+        *--start = L'-';
+    }
+    return std::wstring(start, std::end(digits));
+}
 
 std::vector<std::wstring> splitList(std::wstring_view text)
 {

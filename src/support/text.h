@@ -15,6 +15,10 @@ namespace velmar {
 std::vector<std::wstring> splitList(std::wstring_view text);
 
 // Letter case is ignored for ASCII letters only, as the INI switches need.
+// The value in decimal digits, "-" in front when negative. (std::to_wstring
+// brings the C library's whole wide printf into the launcher.)
+std::wstring decimalText(long long value);
+
 bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b);
 
 bool startsWith(std::wstring_view text, std::wstring_view prefix);

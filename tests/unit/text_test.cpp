@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <utility>
+
 namespace velmar {
 namespace {
 
@@ -14,6 +17,17 @@ TEST(SplitListTest, KeepsEmptyItemsBeforeASeparatorOnly)
     EXPECT_EQ(splitList(L"1.8;"), List{L"1.8"});
     EXPECT_EQ(splitList(L";"), List{L""});
     EXPECT_EQ(splitList(L";a"), (List{L"", L"a"}));
+}
+
+TEST(DecimalTextTest, WritesEveryValueWithItsSign)
+{
+    const std::pair<long long, const wchar_t*> cases[] = {
+        {0, L"0"}, {7, L"7"}, {-1, L"-1"}, {10, L"10"}, {1234567890123LL, L"1234567890123"},
+        {LLONG_MAX, L"9223372036854775807"}, {LLONG_MIN, L"-9223372036854775808"},
+    };
+    for (const auto& [value, expected] : cases) {
+        EXPECT_EQ(decimalText(value), expected);
+    }
 }
 
 TEST(EqualsIgnoringCaseTest, IgnoresAsciiLetterCaseOnly)
