@@ -37,6 +37,8 @@ TEST(GuardedTest, ReportsWhatFailedAndReturnsTheFailureResult)
         {"length_error from a string",
          [] { std::wstring().resize(std::wstring().max_size() + 1); },
          L"Windows exception: internal error: basic_string::_M_replace_aux (errno = 0).\n"},
+        {"out_of_range from a string, its numbers left out", [] { (void)std::wstring().at(3); },
+         L"Windows exception: internal error: basic_string::at (errno = 0).\n"},
         {"length_error", [] { throw std::length_error("vector::reserve"); },
          L"Windows exception: internal error: vector::reserve (errno = 0).\n"},
         {"a percent sign in the description", [] { throw std::runtime_error("100%s done"); },
