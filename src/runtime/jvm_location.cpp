@@ -36,26 +36,6 @@ T readAt(std::span<const unsigned char> image, size_t offset)
     return value;
 }
 
-using ImageNtHeaderFunction = PIMAGE_NT_HEADERS(WINAPI*)(PVOID);
-
-// Dbghelp comes from the system folder only: a copy planted beside the
-// launcher must never run in its process.
-UniqueModule loadDbghelp()
-{
-    UniqueModule module(::LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    if (module || ::GetLastError() != ERROR_INVALID_PARAMETER) {
-        return module;
-    }
-    // Systems without the search flags refuse them; name the full path.
-    wchar_t system[MAX_PATH] = {};
-    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return module;
-    }
-    std::wstring path = std::wstring(system, length) + L"\\dbghelp.dll";
-    return UniqueModule(::LoadLibraryW(path.c_str()));
-}
-
 struct MappedFile {
     UniqueFile file;
     UniqueHandle mapping;
@@ -163,23 +143,12 @@ std::optional<WORD> libraryMachine(const std::wstring& path)
     if (!offset) {
         return std::nullopt;
     }
-    UniqueModule dbghelp = loadDbghelp();
-    // Through a generic function pointer: FARPROC has no parameters.
-    auto imageNtHeader =
-        dbghelp ? reinterpret_cast<ImageNtHeaderFunction>(reinterpret_cast<void (*)()>(
-                      ::GetProcAddress(dbghelp.get(), "ImageNtHeader")))
-                : nullptr;
-    if (imageNtHeader == nullptr) {
+    // The headers are read in place: loading Dbghelp for ImageNtHeader
+    // would cost the start a library for what two reads tell.
+    if (readAt<DWORD>(mapped.bytes(), *offset) != IMAGE_NT_SIGNATURE) {
         return std::nullopt;
     }
-    const auto* base = static_cast<const unsigned char*>(mapped.view.get());
-    const auto* headers = imageNtHeader(const_cast<unsigned char*>(base));
-    // Only the headers checked above are known to lie inside the file.
-    if (reinterpret_cast<const unsigned char*>(headers) != base + *offset ||
-        headers->Signature != IMAGE_NT_SIGNATURE) {
-        return std::nullopt;
-    }
-    return headers->FileHeader.Machine;
+    return readAt<WORD>(mapped.bytes(), *offset + sizeof(DWORD) + offsetof(IMAGE_FILE_HEADER, Machine));
 }
 
 void checkArchitecture(Launcher& launcher)

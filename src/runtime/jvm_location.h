@@ -42,8 +42,8 @@ std::optional<size_t> ntHeadersOffset(std::span<const unsigned char> image);
 // Whether a VM built for `machine` cannot be hosted by the given build.
 bool belongsToOtherArchitecture(WORD machine, const BuildTraits& traits);
 
-// The Machine field of a PE file's NT headers, found through Dbghelp's
-// ImageNtHeader; nothing when the file cannot be read or is no PE file.
+// The Machine field of a PE file's NT headers; nothing when the file cannot
+// be read, is no PE file or its NT signature is wrong.
 std::optional<WORD> libraryMachine(const std::wstring& path);
 
 // Sets `relaunchPair` when a pair product exists and `jvmLibraryPath` is a

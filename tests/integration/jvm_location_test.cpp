@@ -1,5 +1,5 @@
 // The VM library lookup in real folders and the architecture check on real
-// files, through the same file and Dbghelp calls the launcher makes.
+// files, through the same file calls the launcher makes.
 #include "core/launcher.h"
 #include "pe_image.h"
 #include "runtime/jvm_location.h"
