@@ -32,18 +32,21 @@ for arch in x64 x86; do
     cmake --build --preset "$arch" --target velmar velmar_bench velmar_minimal_host velmar_stub_runtime >/dev/null
 done
 
+# The launcher under its branded name (VELMAR_OUTPUT_NAME).
+launcher_of() { ls "$root/build/$1/src/"*.exe | head -1; }
+
 report=$(mktemp)
 trap 'rm -f "$report"' EXIT
 {
     echo "Stripped size of the launcher:"
     for arch in x64 x86; do
-        printf '  %s: %s bytes\n' "$arch" "$(stat -c %s "build/$arch/src/velmar.exe")"
+        printf '  %s: %s bytes\n' "$arch" "$(stat -c %s "$(launcher_of "$arch")")"
     done
     echo "Imports:"
     for arch in x64 x86; do
         case $arch in x64) prefix=x86_64-w64-mingw32 ;; x86) prefix=i686-w64-mingw32 ;; esac
         printf '  %s: %s\n' "$arch" \
-            "$("$prefix-objdump" -p "build/$arch/src/velmar.exe" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')"
+            "$("$prefix-objdump" -p "$(launcher_of "$arch")" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')"
     done
 } | tee "$report"
 
@@ -52,11 +55,11 @@ for arch in x64 x86; do
     other=$([ "$arch" = x64 ] && echo x86 || echo x64)
     state="$build/wine"
     "$wine_env" setup "$state" >/dev/null
-    export VELMAR_TEST_LAUNCHER=$(windows_path "$build/src/velmar.exe")
+    export VELMAR_TEST_LAUNCHER=$(windows_path "$(launcher_of "$arch")")
     export VELMAR_STUB_RUNTIME_DIR=$(windows_path "$build/stub-runtime")
     export VELMAR_BENCH_HOST=$(windows_path "$build/bench/velmar_minimal_host.exe")
     if [ "$arch" = x64 ]; then
-        export VELMAR_BENCH_PAIR_LAUNCHER=$(windows_path "$root/build/$other/src/velmar.exe")
+        export VELMAR_BENCH_PAIR_LAUNCHER=$(windows_path "$(launcher_of "$other")")
         export VELMAR_BENCH_PAIR_HOST=$(windows_path "$root/build/$other/bench/velmar_minimal_host.exe")
         export VELMAR_BENCH_PAIR_STUB_DIR=$(windows_path "$root/build/$other/stub-runtime")
     else

@@ -12,8 +12,6 @@
 
 #include <windows.h>
 
-#include <psapi.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -61,7 +59,7 @@ double median(std::vector<double> values)
 struct ProcessRun {
     double wallMs = 0;
     DWORD exitCode = 0;
-    SIZE_T peakWorkingSet = 0;
+    unsigned long long peakWorkingSet = 0;  // at JNI_CreateJavaVM, as the stub recorded it
     double untilCreateVmMs = 0;  // as the stub recorded it
     std::vector<std::wstring> modules;
 };
@@ -98,11 +96,6 @@ ProcessRun runProgram(const std::wstring& program, const std::wstring& recordPat
     }
     run.wallMs = nowMs() - start;
     ::GetExitCodeProcess(process.hProcess, &run.exitCode);
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof memory;
-    if (::K32GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) {
-        run.peakWorkingSet = memory.PeakWorkingSetSize;
-    }
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     if (!name.empty()) {
@@ -116,6 +109,7 @@ ProcessRun runProgram(const std::wstring& program, const std::wstring& recordPat
     }
     run.untilCreateVmMs = static_cast<double>(*record.sinceProcessStart) / 10000.0;
     run.modules = record.modules;
+    run.peakWorkingSet = record.peakWorkingSet;
     return run;
 }
 
@@ -300,7 +294,7 @@ int main(int argc, char** argv)
             if (jars == 5) {
                 typicalLauncher = figures.launcher.back();
                 typicalHost = figures.host.back();
-                std::printf("%-22s peak working set: launcher %.1f MB, minimal host %.1f MB\n", "",
+                std::printf("%-22s peak working set at JNI_CreateJavaVM: launcher %.1f MB, minimal host %.1f MB\n", "",
                             static_cast<double>(typicalLauncher.peakWorkingSet) / 1048576.0,
                             static_cast<double>(typicalHost.peakWorkingSet) / 1048576.0);
             } else {
@@ -322,7 +316,8 @@ int main(int argc, char** argv)
             bench.installation().copyFile(pairLauncher, L"myapp32.exe");
             bench.installation().copyFile(environmentValue(L"VELMAR_BENCH_PAIR_HOST"), L"host.exe");
             bench.addJars(5);
-            const std::wstring text = typicalIni(bench.runtimeFolder());
+            // The launcher waits for its pair only when it passes the code on.
+            const std::wstring text = typicalIni(bench.runtimeFolder()) + L"Pair Return Code=Yes\r\n";
             bench.writeIni(text + L"Pair Product=" + bench.installation().path(L"myapp32.exe") + L"\r\n",
                            bench.runtimeFolder());
             bench.installation().writeUnicodeFile(L"myapp32.ini",

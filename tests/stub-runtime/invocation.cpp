@@ -268,10 +268,16 @@ long long sinceProcessStart()
     return ticks(now) - ticks(created);
 }
 
-// Every module of the process at the creation of the VM, by file name: what
-// a start has loaded before the runtime begins, for the start-up benchmark.
+// The process's peak working set and every module of it at the creation of
+// the VM, by file name: what a start has used and loaded before the runtime
+// begins, for the start-up benchmark.
 void recordModules()
 {
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    if (::K32GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory)) {
+        record("peakWorkingSet", std::to_string(memory.PeakWorkingSetSize));
+    }
     std::vector<HMODULE> modules(64);
     for (int round = 0; round < 4; ++round) {
         DWORD needed = 0;

@@ -131,6 +131,7 @@ const std::map<std::string_view, LineReader> kReaders = {
     {"mainForm", [](StubRecord& r, std::string_view v) { r.mainForm = v; }},
     {"main", [](StubRecord& r, std::string_view v) { r.mainArguments = argumentsFrom(v); }},
     {"dependency", [](StubRecord& r, std::string_view v) { r.dependencyPath = unitsFromHex(v); }},
+    {"peakWorkingSet", [](StubRecord& r, std::string_view v) { r.peakWorkingSet = number(v); }},
     {"module", [](StubRecord& r, std::string_view v) { r.modules.push_back(unitsFromHex(v)); }},
     {"secondaryMain", secondaryFrom},
     {"exitHook", [](StubRecord& r, std::string_view v) { r.exitHookCodes.push_back(static_cast<long>(number(v))); }},

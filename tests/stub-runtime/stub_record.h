@@ -43,6 +43,7 @@ struct StubRecord {
     std::wstring dependencyPath;
     // File names of the modules loaded when JNI_CreateJavaVM was called.
     std::vector<std::wstring> modules;
+    unsigned long long peakWorkingSet = 0;  // bytes, at JNI_CreateJavaVM
 
     bool called(const std::string& call) const;
 };
