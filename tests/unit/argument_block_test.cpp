@@ -136,5 +136,18 @@ TEST(ArgumentBlockTest, WhatIsWrittenReadsBackTheSame)
     }
 }
 
+TEST(InstanceNameTest, IsTheProgramPathWithUnderscoresForBackslashes)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"C:\\Apps\\Tool\\run.exe", L"C:_Apps_Tool_run.exe"},
+        {L"c:\\apps\\TOOL\\RUN.EXE", L"c:_apps_TOOL_RUN.EXE"},
+        {L"C:\\PROGRA~1\\run.exe", L"C:_PROGRA~1_run.exe"},
+        {L"\\\\server\\share\\a b.exe", L"__server_share_a b.exe"},
+    };
+    for (const auto& [path, name] : cases) {
+        EXPECT_EQ(instanceNameFor(path), name);
+    }
+}
+
 }  // namespace
 }  // namespace velmar
