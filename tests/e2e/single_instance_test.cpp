@@ -258,3 +258,117 @@ TEST(LoadTest, EveryStartOfABurstIsServedExactlyOnce)
 
 }  // namespace
 }  // namespace velmar::e2e
+
+namespace velmar::e2e {
+namespace {
+
+// The test itself plays a first instance that is slow to get ready, as an
+// older build would be: it makes the block, and only later publishes its
+// address, or gives its listener a message queue. It answers every request
+// with 9 after checking the block byte for byte.
+class SlowFirstInstance {
+public:
+    static constexpr DWORD kAnswer = 9;
+
+    explicit SlowFirstInstance(const std::wstring& programPath)
+    {
+        std::wstring name = programPath;
+        std::replace(name.begin(), name.end(), L'\\', L'_');
+        name_ = name;
+        mapping_ = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092,
+                                        name.c_str());
+        block_ = static_cast<uint8_t*>(::MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 2092));
+    }
+    ~SlowFirstInstance()
+    {
+        if (listener_ != nullptr) {
+            ::PostThreadMessageW(listenerId(), WM_QUIT, 0, 0);
+            ::WaitForSingleObject(listener_, 10000);
+            ::CloseHandle(listener_);
+        }
+        ::UnmapViewOfFile(block_);
+        ::CloseHandle(mapping_);
+    }
+
+    bool made() const { return block_ != nullptr; }
+    // Message, process, then the listener, in the order of the protocol.
+    void publish(DWORD queueDelayMs)
+    {
+        queueDelayMs_ = queueDelayMs;
+        message_ = ::RegisterWindowMessageW(name_.c_str());
+        write(8, message_);
+        write(4, ::GetCurrentProcessId());
+        listener_ = ::CreateThread(nullptr, 0, listen, this, 0, reinterpret_cast<DWORD*>(block_));
+    }
+    std::vector<uint8_t> blockSeen() const { return seen_; }
+
+private:
+    void write(size_t offset, DWORD value)
+    {
+        ::InterlockedExchange(reinterpret_cast<volatile LONG*>(block_ + offset), static_cast<LONG>(value));
+    }
+    DWORD listenerId() const { return *reinterpret_cast<volatile DWORD*>(block_); }
+
+    static DWORD WINAPI listen(void* parameter)
+    {
+        auto& self = *static_cast<SlowFirstInstance*>(parameter);
+        // A thread has no message queue until it asks for messages.
+        ::Sleep(self.queueDelayMs_);
+        MSG message;
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.message == self.message_) {
+                self.seen_.assign(self.block_ + 12, self.block_ + 12 + 1040);
+                ::PostThreadMessageW(static_cast<DWORD>(message.wParam), self.message_, kAnswer, 0);
+            }
+        }
+        return 0;
+    }
+
+    std::wstring name_;
+    HANDLE mapping_ = nullptr;
+    uint8_t* block_ = nullptr;
+    HANDLE listener_ = nullptr;
+    UINT message_ = 0;
+    DWORD queueDelayMs_ = 0;
+    std::vector<uint8_t> seen_;
+};
+
+struct SlowCase {
+    const char* name;
+    DWORD addressDelayMs;  // after the later start was created
+    DWORD queueDelayMs;    // after the address was published
+};
+
+class SlowFirstInstanceTest : public ::testing::TestWithParam<SlowCase> {};
+
+// A later start waits a little for a first instance that is still getting
+// ready, instead of failing with -1 and losing its arguments.
+TEST_P(SlowFirstInstanceTest, LaterStartWaitsForTheListenerAndHandsOver)
+{
+    StubApp app;
+    app.writeIni({{L"Java Runtime Environment", L"Main Class", L"stub.InstanceInt"},
+                  {L"Application", L"Single Instance", L"yes"}});
+    app.saveIni();
+    SlowFirstInstance first(app.installation().launcherPath());
+    ASSERT_TRUE(first.made());
+    LauncherProcess later(app.installation(), {.arguments = L"a bc"});
+    // The slow part of the first instance's start, not a wait for the test.
+    ::Sleep(GetParam().addressDelayMs);
+    first.publish(GetParam().queueDelayMs);
+
+    const std::optional<DWORD> exitCode = later.waitForExit(kInstanceBoundMs);
+    ASSERT_TRUE(exitCode.has_value());
+    EXPECT_EQ(*exitCode, SlowFirstInstance::kAnswer);
+    std::vector<uint8_t> expected(1040, 0);
+    const uint8_t written[] = {0x61, 0, 0, 0, 0x62, 0, 0x63, 0, 0, 0, 0, 0};
+    std::copy(std::begin(written), std::end(written), expected.begin());
+    EXPECT_EQ(first.blockSeen(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SlowFirstInstanceTest,
+                         ::testing::Values(SlowCase{"address_published_late", 2500, 0},
+                                           SlowCase{"listener_queue_made_late", 0, 2500}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace velmar::e2e
