@@ -80,6 +80,13 @@ public:
     bool isPrimaryInstance = false;
     bool singleInstance = false;
     UniqueHandle mainStartedEvent;
+    // A later start: the first instance's process, opened before the
+    // arguments are handed over, so that its end is seen even when it comes
+    // first.
+    UniqueHandle instanceOwner;
+    // The message that tells a later start its arguments have been taken
+    // (0 when it could not be registered).
+    UINT argumentsTakenMessage = 0;
     std::wstring outputFile;
     std::wstring errorFile;
     bool appendOutput = false;

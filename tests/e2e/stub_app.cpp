@@ -44,7 +44,7 @@ void StubApp::writeIni(std::initializer_list<IniEntry> entries)
     }
 }
 
-StubRun StubApp::run(RunOptions options)
+void StubApp::saveIni() const
 {
     std::wstring text;
     std::wstring section;
@@ -56,11 +56,15 @@ StubRun StubApp::run(RunOptions options)
         text += name.second + L"=" + value + L"\r\n";
     }
     installation_.writeIni(text);
-    const std::wstring recordPath = installation_.path(L"stub-record.txt");
-    ::DeleteFileW(recordPath.c_str());
-    options.environment.emplace_back(L"VELMAR_STUB_RECORD", recordPath);
+}
+
+StubRun StubApp::run(RunOptions options)
+{
+    saveIni();
+    ::DeleteFileW(recordPath().c_str());
+    options.environment.emplace_back(L"VELMAR_STUB_RECORD", recordPath());
     StubRun result{runLauncher(installation_, std::move(options)), {}};
-    result.record = stub::readStubRecord(recordPath);
+    result.record = stub::readStubRecord(recordPath());
     return result;
 }
 

@@ -33,6 +33,7 @@ public:
                      std::wstring_view folderPrefix = L"velmar-e2e-");
 
     Installation& installation() { return installation_; }
+    const Installation& installation() const { return installation_; }
     // The runtime folder given as "JRE Path" and its VM library.
     std::wstring runtimeFolder() const { return installation_.path(L"jre"); }
     std::wstring jvmPath() const { return installation_.path(L"jre\\bin\\server\\jvm.dll"); }
@@ -40,6 +41,10 @@ public:
     // Defaults: JRE Path, Main Class stub.App, Class Path \app.jar (present).
     void writeIni(std::initializer_list<IniEntry> entries);
     StubRun run(RunOptions options = {});
+    // Writes the INI as run() does, for a launcher the test starts itself.
+    void saveIni() const;
+    // The record of the runs of this installation.
+    std::wstring recordPath() const { return installation_.path(L"stub-record.txt"); }
 
 private:
     Installation installation_;

@@ -206,7 +206,7 @@ WindowSeen describeWindow(HWND window)
     return seen;
 }
 
-RunResult runLauncher(const Installation& installation, RunOptions options)
+LauncherProcess::LauncherProcess(const Installation& installation, const RunOptions& options)
 {
     const std::wstring program =
         options.programPath.empty() ? installation.launcherPath() : options.programPath;
@@ -227,19 +227,58 @@ RunResult runLauncher(const Installation& installation, RunOptions options)
         throw std::runtime_error("cannot start the launcher");
     }
     ::CloseHandle(process.hThread);
+    process_ = process.hProcess;
+}
 
+LauncherProcess::~LauncherProcess()
+{
+    if (!waitForExit(0)) {
+        terminate(0xDEAD);
+    }
+    ::CloseHandle(process_);
+}
+
+std::optional<DWORD> LauncherProcess::waitForExit(DWORD timeoutMs) const
+{
+    if (::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+        return std::nullopt;
+    }
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process_, &exitCode);
+    return exitCode;
+}
+
+void LauncherProcess::terminate(DWORD exitCode) const
+{
+    ::TerminateProcess(process_, exitCode);
+    ::WaitForSingleObject(process_, 10000);
+}
+
+double LauncherProcess::lifetimeMs() const
+{
+    FILETIME created{}, ended{}, kernel{}, user{};
+    ::GetProcessTimes(process_, &created, &ended, &kernel, &user);
+    auto ticks = [](FILETIME time) {
+        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(ended) - ticks(created)) / 10000.0;
+}
+
+RunResult runLauncher(const Installation& installation, RunOptions options)
+{
+    const LauncherProcess process(installation, options);
     WindowHandler handler = options.onWindow ? options.onWindow : answerByDefault;
     RunResult result;
     std::set<HWND> answered;
     const ULONGLONG deadline = ::GetTickCount64() + options.timeoutMs;
-    while (::WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
+    const DWORD processId = ::GetProcessId(process.handle());
+    while (!process.waitForExit(50)) {
         if (::GetTickCount64() > deadline) {
             result.timedOut = true;
-            ::TerminateProcess(process.hProcess, 0xDEAD);
-            ::WaitForSingleObject(process.hProcess, 10000);
+            process.terminate(0xDEAD);
             break;
         }
-        WindowSearch search{process.dwProcessId, {}};
+        WindowSearch search{processId, {}};
         ::EnumWindows(collectProcessWindow, reinterpret_cast<LPARAM>(&search));
         for (HWND window : search.windows) {
             if (answered.insert(window).second) {
@@ -249,8 +288,7 @@ RunResult runLauncher(const Installation& installation, RunOptions options)
             }
         }
     }
-    ::GetExitCodeProcess(process.hProcess, &result.exitCode);
-    ::CloseHandle(process.hProcess);
+    ::GetExitCodeProcess(process.handle(), &result.exitCode);
     return result;
 }
 

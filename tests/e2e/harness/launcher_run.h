@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,6 +61,28 @@ struct RunResult {
 };
 
 RunResult runLauncher(const Installation& installation, RunOptions options = {});
+
+// A launcher started and left to run; the test waits for it or ends it.
+// One still running at scope exit is terminated. `onWindow` and
+// `timeoutMs` of the options are not used.
+class LauncherProcess {
+public:
+    LauncherProcess(const Installation& installation, const RunOptions& options);
+    ~LauncherProcess();
+    LauncherProcess(const LauncherProcess&) = delete;
+    LauncherProcess& operator=(const LauncherProcess&) = delete;
+
+    HANDLE handle() const { return process_; }
+    // The full exit code; nothing when the process still runs after the wait.
+    std::optional<DWORD> waitForExit(DWORD timeoutMs) const;
+    void terminate(DWORD exitCode) const;
+    // From the process's creation to its end, in milliseconds, as the
+    // system counts them; for a process that has ended.
+    double lifetimeMs() const;
+
+private:
+    HANDLE process_ = nullptr;
+};
 
 // Presses a button of a window the way a user would.
 void pressButton(HWND window, int id);

@@ -1,0 +1,172 @@
+// The first instance's side of a forwarded start: the listener takes each
+// request and its arguments at once, and a worker per request hands them to
+// the application's secondaryMain once main has started.
+#include "instance/single_instance.h"
+
+#include "core/boundary_guard.h"
+#include "core/launcher.h"
+#include "instance/argument_block.h"
+#include "jvm/java_strings.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmar {
+
+namespace {
+
+constexpr const char* kVoidSignature = "([Ljava/lang/String;)V";
+constexpr const char* kIntSignature = "([Ljava/lang/String;)I";
+
+struct ForwardRequest {
+    DWORD requesterThreadId = 0;
+    Launcher* launcher = nullptr;
+    // Copied when the request arrived, before the next start may write.
+    std::vector<std::wstring> arguments;
+};
+
+void answer(const ForwardRequest& request, jint result)
+{
+    ::PostThreadMessageW(request.requesterThreadId, request.launcher->instanceBlock->requestMessage,
+                         static_cast<WPARAM>(static_cast<LONG_PTR>(result)), 0);
+}
+
+// The class by its modified UTF-8 name, as main's class is found, so that a
+// name beyond the ANSI code page is found here too.
+jclass findClassNamed(JNIEnv* env, const std::wstring& slashName)
+{
+    LocalRef<jstring> name(env, newJavaString(env, slashName));
+    if (!name) {
+        return nullptr;
+    }
+    const char* modifiedUtf8 = env->GetStringUTFChars(name.get(), nullptr);
+    if (modifiedUtf8 == nullptr) {
+        return nullptr;
+    }
+    jclass found = env->FindClass(modifiedUtf8);
+    env->ReleaseStringUTFChars(name.get(), modifiedUtf8);
+    return found;
+}
+
+// secondaryMain(String[]), the void form before the int form; null with
+// nothing pending when the class has neither.
+jmethodID findSecondaryMain(JNIEnv* env, jclass cls, bool& intForm)
+{
+    intForm = false;
+    jmethodID method = env->GetStaticMethodID(cls, "secondaryMain", kVoidSignature);
+    if (method != nullptr) {
+        return method;
+    }
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
+    }
+    intForm = true;
+    method = env->GetStaticMethodID(cls, "secondaryMain", kIntSignature);
+    if (method == nullptr) {
+        describePendingException(env);
+    }
+    return method;
+}
+
+// Everything between attaching and detaching; the local references are
+// gone when it returns. The void form is answered before the call, so that
+// a long secondaryMain keeps no start waiting.
+bool callSecondaryMain(const ForwardRequest& request, JNIEnv* env)
+{
+    LocalRef<jclass> cls(env, findClassNamed(env, request.launcher->mainClass));
+    if (!cls) {
+        describePendingException(env);
+        return false;
+    }
+    bool intForm = false;
+    jmethodID method = findSecondaryMain(env, cls.get(), intForm);
+    if (method == nullptr) {
+        return false;
+    }
+    LocalRef<jobjectArray> arguments(env, newJavaStringArray(env, request.arguments));
+    if (!arguments) {
+        describePendingException(env);
+        return false;
+    }
+    if (intForm) {
+        answer(request, env->CallStaticIntMethod(cls.get(), method, arguments.get()));
+    } else {
+        answer(request, 0);
+        env->CallStaticVoidMethod(cls.get(), method, arguments.get());
+    }
+    return !describePendingException(env);
+}
+
+bool serveForwardedStart(const ForwardRequest& request)
+{
+    Launcher& launcher = *request.launcher;
+    if (launcher.mainStartedEvent) {
+        ::WaitForSingleObject(launcher.mainStartedEvent.get(), INFINITE);
+    }
+    JavaVM* vm = launcher.javaVm;
+    JNIEnv* env = nullptr;
+    if (vm == nullptr || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
+        return false;
+    }
+    // An IBM runtime keeps its threads attached, as the Java main thread
+    // stays; every other runtime waits in DestroyJavaVM for a thread that
+    // ended attached.
+    ScopeGuard detach([&] {
+        if (!launcher.ibmRuntimeChosen) {
+            vm->DetachCurrentThread();
+        }
+    });
+    return callSecondaryMain(request, env);
+}
+
+DWORD WINAPI forwardWorkerMain(LPVOID parameter)
+{
+    std::unique_ptr<ForwardRequest> request(static_cast<ForwardRequest*>(parameter));
+    return guarded(DWORD{1}, [&] { return serveForwardedStart(*request) ? DWORD{0} : DWORD{1}; },
+                   ErrorBox{&request->launcher->splashWindow});
+}
+
+// Copies the arguments, tells the later start its block is free again, and
+// leaves the rest to a worker of its own.
+bool acceptRequest(Launcher& launcher, DWORD requesterThreadId)
+{
+    auto request = std::make_unique<ForwardRequest>(ForwardRequest{
+        requesterThreadId, &launcher, readArgumentBlock(*launcher.instanceBlock)});
+    if (launcher.argumentsTakenMessage != 0) {
+        ::PostThreadMessageW(requesterThreadId, launcher.argumentsTakenMessage, 0, 0);
+    }
+    UniqueHandle worker(::CreateThread(nullptr, 0, forwardWorkerMain, request.get(), 0, nullptr));
+    if (worker) {
+        request.release();
+    }
+    return true;
+}
+
+void listen(Launcher& launcher)
+{
+    MSG message;
+    // The queue exists from the start; later starts post to it.
+    ::PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    const UINT request = launcher.instanceBlock->requestMessage;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == request) {
+            const auto requester = static_cast<DWORD>(message.wParam);
+            guarded(false, [&] { return acceptRequest(launcher, requester); },
+                    ErrorBox{&launcher.splashWindow});
+        }
+    }
+}
+
+}  // namespace
+
+DWORD WINAPI listenerThreadMain(LPVOID parameter)
+{
+    auto& launcher = *static_cast<Launcher*>(parameter);
+    return guarded(DWORD{1}, [&] {
+        listen(launcher);
+        return DWORD{0};
+    }, ErrorBox{&launcher.splashWindow});
+}
+
+}  // namespace velmar
