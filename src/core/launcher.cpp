@@ -26,13 +26,9 @@ void endListener(Launcher& launcher)
 {
     // The listener ends only on WM_QUIT; post it until the thread is gone,
     // so a quit posted before its queue existed is not lost.
-    DWORD exitCode = STILL_ACTIVE;
     do {
         ::PostThreadMessageW(launcher.instanceBlock->listenerThreadId, WM_QUIT, 0, 0);
-        if (!::GetExitCodeThread(launcher.instanceListener.get(), &exitCode)) {
-            break;
-        }
-    } while (exitCode == STILL_ACTIVE);
+    } while (::WaitForSingleObject(launcher.instanceListener.get(), 10) == WAIT_TIMEOUT);
 }
 
 }  // namespace
