@@ -108,11 +108,11 @@ bool loadSettings(Launcher& launcher)
         return false;
     }
 
-    const IniFile plain(*iniPath);
-    launcher.productCode = plain.getString(kProductSection, L"Product Code");
-    launcher.productName = plain.getString(kProductSection, L"Product Name");
-
+    // One accessor, so the file is read once; the product keys take no
+    // append section.
     const LayeredIniFile settings(*iniPath);
+    launcher.productCode = settings.IniFile::getString(kProductSection, L"Product Code");
+    launcher.productName = settings.IniFile::getString(kProductSection, L"Product Name");
     launcher.minimumVersion =
         boundFromText(settings.getString(kRuntimeSection, L"Minimum Version"), BoundKind::minimum);
     launcher.maximumVersion =
