@@ -1,0 +1,39 @@
+// Driving a launcher's dialogs from the test process as a user would:
+// waiting for windows of its process, picking a folder in the shell's
+// folder browser, pressing keys, and keeping a picture of a window.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace velmar::e2e {
+
+// Polls `condition` every 20 ms until it holds or `timeoutMs` passed.
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
+
+// The visible top-level windows of a process.
+std::vector<HWND> processWindows(DWORD processId);
+
+// The window's own text and a control's.
+std::wstring textOf(HWND window);
+std::wstring controlText(HWND dialog, int id);
+
+// Presses Browse in `dialog`, waits for the folder browser it owns, makes
+// it select `folder` (the path is written into the launcher's process and
+// given to the browser with BFFM_SETSELECTIONW, as its own callback would),
+// confirms with OK, and waits until the browser is gone. False when any
+// step did not happen within its bound.
+bool pickFolder(HWND dialog, int browseButtonId, const std::wstring& folder);
+
+// Escape as typed on the dialog's focused control; the close box.
+void pressEscape(HWND dialog);
+void pressCloseBox(HWND dialog);
+
+// The window as the screen shows it, as a 24-bit BMP file in the folder
+// named by VELMAR_SCREENSHOT_DIR; nothing when that is not set.
+void keepScreenshot(HWND window, const std::wstring& name);
+
+}  // namespace velmar::e2e
