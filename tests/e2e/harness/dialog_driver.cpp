@@ -1,9 +1,6 @@
 #include "dialog_driver.h"
 
-#include <shlobj.h>
-
 #include <fstream>
-#include <memory>
 #include <string_view>
 
 namespace velmar::e2e {
@@ -25,60 +22,6 @@ BOOL CALLBACK collect(HWND window, LPARAM param)
     }
     return TRUE;
 }
-
-DWORD processOf(HWND window)
-{
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    return processId;
-}
-
-HWND browserOwnedBy(HWND dialog)
-{
-    for (HWND window : processWindows(processOf(dialog))) {
-        wchar_t className[16] = {};
-        ::GetClassNameW(window, className, 16);
-        if (window != dialog && ::GetWindow(window, GW_OWNER) == dialog &&
-            std::wstring_view(className) == L"#32770") {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
-// Memory inside another process, freed at scope exit.
-class RemoteText {
-public:
-    RemoteText(HANDLE process, const std::wstring& text) : process_(process)
-    {
-        const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
-        address_ = ::VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE,
-                                    PAGE_READWRITE);
-        if (address_ != nullptr &&
-            !::WriteProcessMemory(process, address_, text.c_str(), bytes, nullptr)) {
-            ::VirtualFreeEx(process, address_, 0, MEM_RELEASE);
-            address_ = nullptr;
-        }
-    }
-    ~RemoteText()
-    {
-        if (address_ != nullptr) {
-            ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-        }
-    }
-    RemoteText(const RemoteText&) = delete;
-    RemoteText& operator=(const RemoteText&) = delete;
-
-    void* address() const { return address_; }
-
-private:
-    HANDLE process_;
-    void* address_ = nullptr;
-};
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-};
 
 void writeBmp(const std::wstring& path, int width, int height, const std::vector<BYTE>& rows)
 {
@@ -122,38 +65,28 @@ std::vector<HWND> processWindows(DWORD processId)
 
 std::wstring textOf(HWND window)
 {
-    const int length = ::GetWindowTextLengthW(window);
+    // GetWindowTextW does not ask a window of another process for its text
+    // (an edit control's would read empty); WM_GETTEXT does.
+    constexpr UINT kBoundMs = 5000;
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kBoundMs,
+                               &length)) {
+        return {};
+    }
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), length + 1)));
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(),
+                               reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, kBoundMs,
+                               &copied)) {
+        return {};
+    }
+    text.resize(static_cast<size_t>(copied));
     return text;
 }
 
 std::wstring controlText(HWND dialog, int id)
 {
     return textOf(::GetDlgItem(dialog, id));
-}
-
-bool pickFolder(HWND dialog, int browseButtonId, const std::wstring& folder)
-{
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(browseButtonId, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, browseButtonId)));
-    HWND browser = nullptr;
-    if (!waitUntil([&] { return (browser = browserOwnedBy(dialog)) != nullptr; })) {
-        return false;
-    }
-    std::unique_ptr<void, HandleCloser> process(
-        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processOf(dialog)));
-    if (!process) {
-        return false;
-    }
-    RemoteText path(process.get(), folder);
-    if (path.address() == nullptr) {
-        return false;
-    }
-    ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.address()));
-    ::SendMessageW(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(browser, IDOK)));
-    return waitUntil([&] { return !::IsWindow(browser); });
 }
 
 void pressEscape(HWND dialog)

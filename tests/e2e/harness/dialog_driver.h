@@ -17,16 +17,18 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
 // The visible top-level windows of a process.
 std::vector<HWND> processWindows(DWORD processId);
 
-// The window's own text and a control's.
+// The window's own text and a control's, asked of the window itself (WM_GETTEXT).
 std::wstring textOf(HWND window);
 std::wstring controlText(HWND dialog, int id);
 
-// Presses Browse in `dialog`, waits for the folder browser it owns, makes
-// it select `folder` (the path is written into the launcher's process and
-// given to the browser with BFFM_SETSELECTIONW, as its own callback would),
-// confirms with OK, and waits until the browser is gone. False when any
-// step did not happen within its bound.
-bool pickFolder(HWND dialog, int browseButtonId, const std::wstring& folder);
+// Presses Browse in `dialog`, waits for the folder browser it owns, opens
+// its tree down to `folder` item by item (My Computer, the drive, each
+// folder by name), selects it, keeps a screenshot of the browser when a
+// name is given, confirms with OK, and waits until the browser is gone.
+// False, with a test failure naming the step, when a step did not happen
+// within its bound; the browser is then cancelled.
+bool pickFolder(HWND dialog, int browseButtonId, const std::wstring& folder,
+                const std::wstring& screenshotName = {});
 
 // Escape as typed on the dialog's focused control; the close box.
 void pressEscape(HWND dialog);
