@@ -123,7 +123,7 @@ TEST_P(MissingRuntimeEndingTest, ShowsTheRequirementAndEndsWithoutSaving)
         return std::wstring(L"<none>");
     };
     EXPECT_EQ(control(kMessage), c.message);
-    EXPECT_EQ(control(kLink), L"https://java.com/download");
+    EXPECT_EQ(control(kLink), L"https://java.com/");
     EXPECT_EQ(control(kPathEdit), L"");
     // Without an owner: centred on the work area.
     EXPECT_NEAR((dialog.rect.left + dialog.rect.right) / 2, (workArea.left + workArea.right) / 2, 1);

@@ -23,23 +23,67 @@ BOOL CALLBACK collect(HWND window, LPARAM param)
     return TRUE;
 }
 
-void writeBmp(const std::wstring& path, int width, int height, const std::vector<BYTE>& rows)
+// A window as the screen shows it: bottom-up rows of 24-bit pixels.
+struct ScreenPicture {
+    int width = 0;
+    int height = 0;
+    size_t stride = 0;
+    std::vector<BYTE> rows;
+};
+
+BITMAPINFOHEADER headerOf(const ScreenPicture& picture)
 {
-    BITMAPFILEHEADER file{};
     BITMAPINFOHEADER info{};
     info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
+    info.biWidth = picture.width;
+    info.biHeight = picture.height;
     info.biPlanes = 1;
     info.biBitCount = 24;
     info.biCompression = BI_RGB;
+    return info;
+}
+
+ScreenPicture pictureOf(HWND window)
+{
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    ScreenPicture picture;
+    picture.width = rect.right - rect.left;
+    picture.height = rect.bottom - rect.top;
+    if (picture.width <= 0 || picture.height <= 0) {
+        return {};
+    }
+    picture.stride = (static_cast<size_t>(picture.width) * 3 + 3) & ~size_t{3};
+    picture.rows.resize(picture.stride * static_cast<size_t>(picture.height));
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, picture.width, picture.height);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, picture.width, picture.height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory, previous);
+    BITMAPINFO info{};
+    info.bmiHeader = headerOf(picture);
+    ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(picture.height), picture.rows.data(), &info,
+                DIB_RGB_COLORS);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+void writeBmp(const std::wstring& path, const ScreenPicture& picture)
+{
+    const BITMAPINFOHEADER info = headerOf(picture);
+    BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(picture.rows.size());
     std::ofstream out(path.c_str(), std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(reinterpret_cast<const char*>(rows.data()), static_cast<std::streamsize>(rows.size()));
+    out.write(reinterpret_cast<const char*>(picture.rows.data()),
+              static_cast<std::streamsize>(picture.rows.size()));
 }
 
 }  // namespace
@@ -111,31 +155,22 @@ void keepScreenshot(HWND window, const std::wstring& name)
         return;
     }
     ::CreateDirectoryW(folder, nullptr);
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    ::SelectObject(memory, previous);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-    std::vector<BYTE> rows(stride * static_cast<size_t>(height));
-    ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), rows.data(), &info, DIB_RGB_COLORS);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    writeBmp(std::wstring(folder) + L"\\" + name + L".bmp", width, height, rows);
+    const ScreenPicture picture = pictureOf(window);
+    writeBmp(std::wstring(folder) + L"\\" + name + L".bmp", picture);
+}
+
+bool showsColour(HWND window, COLORREF colour)
+{
+    const ScreenPicture picture = pictureOf(window);
+    for (size_t row = 0; row < static_cast<size_t>(picture.height); ++row) {
+        const BYTE* pixel = picture.rows.data() + row * picture.stride;
+        for (int column = 0; column < picture.width; ++column, pixel += 3) {
+            if (RGB(pixel[2], pixel[1], pixel[0]) == colour) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 }  // namespace velmar::e2e

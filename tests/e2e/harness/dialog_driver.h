@@ -38,4 +38,8 @@ void pressCloseBox(HWND dialog);
 // named by VELMAR_SCREENSHOT_DIR; nothing when that is not set.
 void keepScreenshot(HWND window, const std::wstring& name);
 
+// Whether some pixel of the window, as the screen shows it after a redraw,
+// has exactly this colour (a line drawn in it, such as an underline).
+bool showsColour(HWND window, COLORREF colour);
+
 }  // namespace velmar::e2e
