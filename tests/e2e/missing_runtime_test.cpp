@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace velmar::e2e {
 namespace {
 
@@ -39,9 +41,10 @@ bool isOkEnabled(HWND dialog)
 }
 
 // Picks `folder` and waits until the dialog shows it; the OK state after.
-std::optional<bool> okAfterPicking(HWND dialog, const std::wstring& folder)
+std::optional<bool> okAfterPicking(HWND dialog, const std::wstring& folder,
+                                   const std::wstring& browserScreenshot = {})
 {
-    if (!pickFolder(dialog, 202, folder) ||
+    if (!pickFolder(dialog, 202, folder, browserScreenshot) ||
         !waitUntil([&] { return controlText(dialog, kPathEdit) == folder; })) {
         return std::nullopt;
     }
@@ -205,7 +208,7 @@ TEST_F(MissingRuntimeTest, ThePickIsSavedForTheUserAndFoundNextTime)
                                           pressButton(window, IDOK);
                                           return;
                                       }
-                                      okState = okAfterPicking(window, serverFolder());
+                                      okState = okAfterPicking(window, serverFolder(), L"folder-browser");
                                       keepScreenshot(window, L"jre-not-found");
                                       pressButton(window, IDOK);
                                   },
@@ -216,6 +219,58 @@ TEST_F(MissingRuntimeTest, ThePickIsSavedForTheUserAndFoundNextTime)
     EXPECT_TRUE(first.record.called("main stub/App"));
     EXPECT_EQ(jrePathIn(perUserIni()), serverFolder() + L"\\");
     EXPECT_EQ(jrePathIn(app_.installation().iniPath()), L"<missing>");
+
+    StubRun second = app_.run({.arguments = L"-nosplash", .timeoutMs = kHangBoundMs});
+    ASSERT_FALSE(second.run.timedOut);
+    EXPECT_TRUE(second.run.windows.empty());
+    EXPECT_EQ(second.run.exitCode, 0u);
+    EXPECT_TRUE(second.record.called("main stub/App"));
+}
+
+// A VM library at C:\bin\server, removed again at scope exit.
+class DriveRootRuntime {
+public:
+    DriveRootRuntime()
+    {
+        if (exists(L"C:\\bin")) {
+            throw std::runtime_error("C:\\bin exists already; the test would not own it");
+        }
+        ::CreateDirectoryW(L"C:\\bin", nullptr);
+        ::CreateDirectoryW(L"C:\\bin\\server", nullptr);
+        if (!::CopyFileW(stubRuntimeFile(L"full").c_str(), kLibrary, FALSE)) {
+            throw std::runtime_error("cannot place a VM library at the drive root");
+        }
+    }
+    ~DriveRootRuntime()
+    {
+        ::DeleteFileW(kLibrary);
+        ::RemoveDirectoryW(L"C:\\bin\\server");
+        ::RemoveDirectoryW(L"C:\\bin");
+    }
+    DriveRootRuntime(const DriveRootRuntime&) = delete;
+    DriveRootRuntime& operator=(const DriveRootRuntime&) = delete;
+
+private:
+    static constexpr const wchar_t* kLibrary = L"C:\\bin\\server\\jvm.dll";
+};
+
+// The browser returns a drive root with its "\" already; it is saved as
+// it is, and found again.
+TEST_F(MissingRuntimeTest, ADriveRootIsSavedWithASingleBackslash)
+{
+    const DriveRootRuntime runtime;
+    std::optional<bool> okState;
+    StubRun first = app_.run({.arguments = L"-nosplash",
+                              .onWindow =
+                                  [&](HWND window, const WindowSeen&) {
+                                      okState = okAfterPicking(window, L"C:\\");
+                                      pressButton(window, okState == true ? IDOK : IDCANCEL);
+                                  },
+                              .timeoutMs = kHangBoundMs});
+    ASSERT_FALSE(first.run.timedOut);
+    EXPECT_EQ(okState, true);
+    EXPECT_EQ(first.run.exitCode, 0u);
+    EXPECT_EQ(jrePathIn(perUserIni()), L"C:\\");
 
     StubRun second = app_.run({.arguments = L"-nosplash", .timeoutMs = kHangBoundMs});
     ASSERT_FALSE(second.run.timedOut);
