@@ -3,6 +3,7 @@
 #include "config/ini_file.h"
 #include "core/launcher.h"
 #include "runtime/jvm_location.h"
+#include "runtime/missing_runtime_dialog.h"
 #include "runtime/runtime_registry.h"
 #include "support/text.h"
 
@@ -67,6 +68,20 @@ bool useRegistry(Launcher& launcher)
     return !launcher.jvmLibraryPath.empty();
 }
 
+// Nothing found anywhere: the user may point at an installed runtime, which
+// is remembered so that the next start finds it in the first step.
+bool askForRuntime(Launcher& launcher)
+{
+    MissingRuntimeDialog dialog(missingRuntimeMessage(launcher), launcher.jvmType);
+    if (!dialog.ask(::GetActiveWindow())) {
+        return false;
+    }
+    launcher.jvmLibraryPath = dialog.pickedLibrary();
+    checkArchitecture(launcher);
+    saveChosenFolder(launcher, dialog.chosenFolder());
+    return true;
+}
+
 }  // namespace
 
 std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& traits)
@@ -86,9 +101,7 @@ bool findRuntime(Launcher& launcher)
     if (useConfiguredFolder(launcher) || useLocalRuntime(launcher) || useRegistry(launcher)) {
         return true;
     }
-    // Until the missing-runtime dialog exists, nothing found ends the
-    // launch as a cancelled dialog would: quietly.
-    return false;
+    return askForRuntime(launcher);
 }
 
 }  // namespace velmar

@@ -28,4 +28,24 @@ private:
     std::wstring created_;  // the outermost key this object made; empty: none
 };
 
+// One string value set for the length of a test under any root key; at
+// scope exit the value it replaced comes back (or the value goes, with the
+// keys made for it). Refuses as ScopedRegistryKey does.
+class ScopedRegistryValue {
+public:
+    ScopedRegistryValue(HKEY root, std::wstring path, std::wstring name, const std::wstring& text);
+    ~ScopedRegistryValue();
+    ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+    ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+private:
+    HKEY root_;
+    std::wstring path_;
+    std::wstring name_;
+    std::wstring created_;  // the outermost key this object made; empty: none
+    bool hadValue_ = false;
+    DWORD previousType_ = REG_NONE;
+    std::string previousData_;
+};
+
 }  // namespace velmar::e2e

@@ -1,0 +1,130 @@
+#include "runtime/missing_runtime_dialog.h"
+
+#include "config/ini_file.h"
+#include "core/launcher.h"
+#include "core/messages.h"
+#include "resources/resource.h"
+#include "runtime/java_version.h"
+#include "runtime/jvm_location.h"
+#include "support/text.h"
+
+#include <shlobj.h>
+
+namespace velmar {
+
+namespace {
+
+constexpr INT_PTR kConfirmed = IDOK;
+constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+constexpr const wchar_t* kRuntimeSection = L"Java Runtime Environment";
+constexpr const wchar_t* kJrePathKey = L"JRE Path";
+
+struct ItemIdListDeleter {
+    void operator()(LPITEMIDLIST list) const noexcept { ::CoTaskMemFree(list); }
+};
+
+void writeJrePath(const std::wstring& iniPath, const std::wstring& chosenFolder)
+{
+    // Not checked: a failed save only brings the dialog back next time.
+    IniFile(iniPath).putString(kRuntimeSection, kJrePathKey, chosenFolder);
+}
+
+}  // namespace
+
+std::wstring missingRuntimeMessage(const Launcher& launcher)
+{
+    const UINT format =
+        launcher.jvmType == kVmTypeServer ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
+    const std::wstring phrase = requirementPhrase(launcher.minimumVersion, launcher.maximumVersion);
+    return FormatMessageText(LoadMessage(format), {std::wstring_view(phrase)});
+}
+
+std::wstring chosenFolderOf(const std::wstring& browsedPath)
+{
+    if (browsedPath.empty() || endsWith(browsedPath, L"\\")) {
+        return browsedPath;
+    }
+    return browsedPath + L'\\';
+}
+
+bool MissingRuntimeDialog::ask(HWND owner)
+{
+    return show(owner, IDD_MISSING_RUNTIME) == kConfirmed;
+}
+
+BOOL MissingRuntimeDialog::onInit()
+{
+    HWND linkControl = ::GetDlgItem(window(), IDC_DOWNLOAD_LINK);
+    link_.attach(linkControl,
+                 reinterpret_cast<HFONT>(::SendMessageW(linkControl, WM_GETFONT, 0, 0)));
+    ::SetDlgItemTextW(window(), IDC_MISSING_MESSAGE, message_.c_str());
+    ::SendDlgItemMessageW(window(), IDC_ERROR_ICON, STM_SETICON,
+                          reinterpret_cast<WPARAM>(::LoadIconW(nullptr, IDI_ERROR)), 0);
+    ::EnableWindow(::GetDlgItem(window(), IDOK), FALSE);
+    centreDialog(window());
+    return TRUE;
+}
+
+void MissingRuntimeDialog::onCommand(int id)
+{
+    switch (id) {
+    case IDOK:
+    case IDCANCEL:
+        ::EndDialog(window(), id);
+        break;
+    case IDC_BROWSE_BUTTON:
+        browse();
+        break;
+    default:
+        break;
+    }
+}
+
+void MissingRuntimeDialog::browse()
+{
+    const std::wstring title = LoadMessage(IDS_BROWSE_TITLE);
+    BROWSEINFOW info{};
+    info.hwndOwner = window();
+    info.lpszTitle = title.c_str();
+    info.ulFlags = kBrowseFlags;
+    std::unique_ptr<ITEMIDLIST, ItemIdListDeleter> picked(::SHBrowseForFolderW(&info));
+    if (!picked) {
+        return;
+    }
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetPathFromIDListW(picked.get(), path);
+    ::SetDlgItemTextW(window(), IDC_JRE_PATH_EDIT, path);
+    chosenFolder_ = chosenFolderOf(path);
+    // The user's own pick: no version bound applies.
+    pickedLibrary_ = findJvmLibrary(chosenFolder_, mode_);
+    ::EnableWindow(::GetDlgItem(window(), IDOK), !pickedLibrary_.empty());
+}
+
+void saveChosenFolder(const Launcher& launcher, const std::wstring& chosenFolder)
+{
+    const std::optional<std::wstring> executable = modulePath();
+    const std::optional<std::wstring> ownIni =
+        executable ? iniPathFor(*executable) : std::nullopt;
+    if (!ownIni) {
+        return;
+    }
+    const bool hasPair = !launcher.pairProduct.empty();
+    if (launcher.isService) {
+        writeJrePath(*ownIni, chosenFolder);
+        if (std::optional<std::wstring> pairIni = iniPathFor(launcher.pairProduct);
+            hasPair && pairIni) {
+            writeJrePath(*pairIni, chosenFolder);
+        }
+        return;
+    }
+    writeJrePath(
+        perUserIniPath(*executable, launcher.productName, launcher.productCode, true),
+        chosenFolder);
+    if (hasPair) {
+        writeJrePath(perUserIniPath(launcher.pairProduct, launcher.productName,
+                                    launcher.productCode, true),
+                     chosenFolder);
+    }
+}
+
+}  // namespace velmar

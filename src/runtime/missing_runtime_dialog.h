@@ -1,0 +1,53 @@
+// "JRE Not Found": shown when no runtime was found anywhere. It names the
+// Java version needed, links to the download page, and lets the user pick
+// an installed runtime folder, accepted only when it holds a VM library
+// for the configured VM type.
+#pragma once
+
+#include "runtime/hyperlink_control.h"
+#include "support/dialog.h"
+
+#include <string>
+
+namespace velmar {
+
+class Launcher;
+
+// The message of the dialog: 206 (server VM) or 207 with the requirement
+// phrase of the version bounds.
+std::wstring missingRuntimeMessage(const Launcher& launcher);
+
+// A folder as the folder browser returned it, with "\" appended unless it
+// is empty or already ends in one (a drive root).
+std::wstring chosenFolderOf(const std::wstring& browsedPath);
+
+class MissingRuntimeDialog : public ModalDialog {
+public:
+    MissingRuntimeDialog(std::wstring message, int mode)
+        : message_(std::move(message)), mode_(mode)
+    {
+    }
+
+    // True for OK; then pickedLibrary() and chosenFolder() hold the choice.
+    bool ask(HWND owner);
+
+    const std::wstring& chosenFolder() const { return chosenFolder_; }
+    const std::wstring& pickedLibrary() const { return pickedLibrary_; }
+
+private:
+    BOOL onInit() override;
+    void onCommand(int id) override;
+    void browse();
+
+    std::wstring message_;
+    int mode_;
+    std::wstring chosenFolder_;
+    std::wstring pickedLibrary_;
+    HyperlinkControl link_;
+};
+
+// After OK: "JRE Path" into the per-user INI files (for a service, the
+// launcher's INI), and the pair's too when there is a pair product.
+void saveChosenFolder(const Launcher& launcher, const std::wstring& chosenFolder);
+
+}  // namespace velmar
