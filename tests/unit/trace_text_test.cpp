@@ -1,5 +1,7 @@
 // The way a stack trace travels from the runtime into the dialog: modified
-// UTF-8 from GetStringUTFChars to UTF-16.
+// UTF-8 from GetStringUTFChars to UTF-16, then line ends an edit control
+// breaks lines at.
+#include "jvm/exception_dialog.h"
 #include "jvm/java_strings.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +36,29 @@ INSTANTIATE_TEST_SUITE_P(
         DecodingCase{"cut_short", "a\xE6\x97", L"a\xFFFD\xFFFD"},
         DecodingCase{"lead_without_continuation", "\xC3z", L"\xFFFDz"},
         DecodingCase{"four_byte_form", "\xF0\x9D\x84\x9E", L"\xFFFD\xFFFD\xFFFD\xFFFD"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LineEndCase {
+    const char* name;
+    std::wstring text;
+    std::wstring shown;
+};
+
+class LineEndTest : public ::testing::TestWithParam<LineEndCase> {};
+
+TEST_P(LineEndTest, EveryLineEndBecomesCrLf)
+{
+    EXPECT_EQ(withWindowsLineEnds(GetParam().text), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LineEndTest,
+    ::testing::Values(LineEndCase{"empty", L"", L""},
+                      LineEndCase{"crlf_kept", L"a\r\n\tat b\r\n", L"a\r\n\tat b\r\n"},
+                      LineEndCase{"lone_lf", L"a\nb\n", L"a\r\nb\r\n"},
+                      LineEndCase{"lone_cr", L"a\rb", L"a\r\nb"},
+                      LineEndCase{"lf_cr_is_two_ends", L"a\n\rb", L"a\r\n\r\nb"},
+                      LineEndCase{"cr_cr_lf", L"a\r\r\nb", L"a\r\n\r\nb"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
