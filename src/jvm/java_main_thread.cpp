@@ -211,7 +211,7 @@ bool runMain(Launcher& launcher, JNIEnv* env)
     if (thrown) {
         CloseNativeSplash(launcher);
         if (launcher.failureCheck) {
-            AskUncaughtException(env, thrown.get());
+            handleUncaughtException(env, thrown.get());
         }
     }
     return true;

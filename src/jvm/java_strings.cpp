@@ -2,6 +2,22 @@
 
 namespace velmar {
 
+namespace {
+
+constexpr wchar_t kReplacementCharacter = 0xFFFD;
+
+bool isContinuation(std::string_view bytes, size_t at)
+{
+    return at < bytes.size() && (static_cast<unsigned char>(bytes[at]) & 0xC0) == 0x80;
+}
+
+unsigned payload(std::string_view bytes, size_t at)
+{
+    return static_cast<unsigned char>(bytes[at]) & 0x3F;
+}
+
+}  // namespace
+
 jstring newJavaString(JNIEnv* env, std::wstring_view text)
 {
     static_assert(sizeof(jchar) == sizeof(wchar_t), "UTF-16 units on both sides");
@@ -57,6 +73,48 @@ bool describePendingException(JNIEnv* env)
     }
     env->ExceptionDescribe();
     return true;
+}
+
+std::wstring fromModifiedUtf8(std::string_view bytes)
+{
+    std::wstring text;
+    text.reserve(bytes.size());
+    size_t at = 0;
+    while (at < bytes.size()) {
+        const unsigned lead = static_cast<unsigned char>(bytes[at]);
+        if (lead < 0x80) {
+            text.push_back(static_cast<wchar_t>(lead));
+            at += 1;
+        } else if ((lead & 0xE0) == 0xC0 && isContinuation(bytes, at + 1)) {
+            text.push_back(static_cast<wchar_t>((lead & 0x1F) << 6 | payload(bytes, at + 1)));
+            at += 2;
+        } else if ((lead & 0xF0) == 0xE0 && isContinuation(bytes, at + 1) &&
+                   isContinuation(bytes, at + 2)) {
+            text.push_back(static_cast<wchar_t>((lead & 0x0F) << 12 | payload(bytes, at + 1) << 6 |
+                                                payload(bytes, at + 2)));
+            at += 3;
+        } else {
+            text.push_back(kReplacementCharacter);
+            at += 1;
+        }
+    }
+    return text;
+}
+
+std::optional<std::wstring> textOf(JNIEnv* env, jstring string)
+{
+    const char* characters = env->GetStringUTFChars(string, nullptr);
+    if (characters == nullptr) {
+        return std::nullopt;
+    }
+    // Released also when decoding runs out of memory.
+    struct Release {
+        JNIEnv* env;
+        jstring string;
+        const char* characters;
+        ~Release() { env->ReleaseStringUTFChars(string, characters); }
+    } release{env, string, characters};
+    return fromModifiedUtf8(characters);
 }
 
 }  // namespace velmar

@@ -5,6 +5,7 @@
 
 #include <jni.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -49,5 +50,15 @@ jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& te
 
 // Prints and clears a pending exception; false when none was pending.
 bool describePendingException(JNIEnv* env);
+
+// UTF-16 text of modified UTF-8, the form GetStringUTFChars hands out: every
+// sequence of one to three bytes is one UTF-16 unit (a supplementary
+// character comes as its two surrogates, U+0000 as C0 80). A byte that
+// starts no complete sequence gives U+FFFD.
+std::wstring fromModifiedUtf8(std::string_view bytes);
+
+// The characters of a Java string; nullopt when the runtime could not hand
+// them out (an exception is then pending).
+std::optional<std::wstring> textOf(JNIEnv* env, jstring string);
 
 }  // namespace velmar

@@ -1,12 +1,106 @@
 #include "jvm/uncaught_exception.h"
 
+#include "jvm/exception_dialog.h"
+#include "jvm/java_strings.h"
+
 namespace velmar {
 
-// The exception dialog does not exist yet: every uncaught exception is
-// ignored, as when the user presses Ignore.
-bool AskUncaughtException(JNIEnv*, jthrowable)
+namespace {
+
+constexpr jint kStopExitCode = -1;
+
+// What a failed lookup or construction left pending is of no use to the
+// user: the report goes on without it.
+void clearPending(JNIEnv* env)
 {
-    return false;
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
+    }
+}
+
+// new className(arguments...) through the constructor of `signature`; null
+// when any step fails (an exception may then be pending).
+jobject newInstance(JNIEnv* env, const char* className, const char* signature,
+                    const jvalue* arguments)
+{
+    LocalRef<jclass> cls(env, env->FindClass(className));
+    jmethodID constructor = cls ? env->GetMethodID(cls.get(), "<init>", signature) : nullptr;
+    return constructor != nullptr ? env->NewObjectA(cls.get(), constructor, arguments) : nullptr;
+}
+
+// The instance method of the object's own class; null when there is none.
+jmethodID methodOf(JNIEnv* env, jobject object, const char* name, const char* signature)
+{
+    LocalRef<jclass> cls(env, env->GetObjectClass(object));
+    return cls ? env->GetMethodID(cls.get(), name, signature) : nullptr;
+}
+
+// The bytes the buffer collected, as text; empty when that fails.
+std::wstring bufferText(JNIEnv* env, jobject buffer)
+{
+    jmethodID toString = methodOf(env, buffer, "toString", "()Ljava/lang/String;");
+    LocalRef<jstring> text(env, toString != nullptr ? static_cast<jstring>(
+                                                         env->CallObjectMethod(buffer, toString))
+                                                   : nullptr);
+    describePendingException(env);
+    if (!text) {
+        return {};
+    }
+    std::optional<std::wstring> characters = textOf(env, text.get());
+    clearPending(env);
+    return characters.value_or(std::wstring());
+}
+
+}  // namespace
+
+std::wstring CaptureStackTrace(JNIEnv* env, jthrowable throwable)
+{
+    LocalRef<jobject> buffer(env, newInstance(env, "java/io/ByteArrayOutputStream", "()V", nullptr));
+    const jvalue target{.l = buffer.get()};
+    LocalRef<jobject> stream(env, buffer ? newInstance(env, "java/io/PrintStream",
+                                                       "(Ljava/io/OutputStream;)V", &target)
+                                         : nullptr);
+    jmethodID print = stream ? methodOf(env, throwable, "printStackTrace",
+                                        "(Ljava/io/PrintStream;)V")
+                             : nullptr;
+    if (print == nullptr) {
+        clearPending(env);
+        return {};
+    }
+    env->CallVoidMethod(throwable, print, stream.get());
+    describePendingException(env);
+    return bufferText(env, buffer.get());
+}
+
+bool AskUncaughtException(JNIEnv* env, jthrowable throwable)
+{
+    const std::wstring trace = CaptureStackTrace(env, throwable);
+    if (trace.empty()) {
+        return false;
+    }
+    ExceptionDialog dialog(trace);
+    return dialog.askStop(::GetActiveWindow());
+}
+
+void ExitJava(JNIEnv* env)
+{
+    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
+    jmethodID exit = system ? env->GetStaticMethodID(system.get(), "exit", "(I)V") : nullptr;
+    if (exit == nullptr) {
+        clearPending(env);
+        return;
+    }
+    env->CallStaticVoidMethod(system.get(), exit, kStopExitCode);
+    describePendingException(env);
+}
+
+void handleUncaughtException(JNIEnv* env, jthrowable throwable)
+{
+    env->ExceptionClear();
+    if (AskUncaughtException(env, throwable)) {
+        ExitJava(env);
+    }
+    env->Throw(throwable);
 }
 
 }  // namespace velmar

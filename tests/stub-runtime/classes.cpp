@@ -253,8 +253,13 @@ Outcome runApplication(Invocation& call)
         exitVm(numberProperty("stub.exit", 0));
     }
     if (auto message = property("stub.throw")) {
-        std::string frame = "\tat " + dotted(className) + ".main(" + className.substr(5) + ".java:7)\r\n";
-        throwNew(call.env, "java/lang/RuntimeException", widen(*message, CP_ACP), frame);
+        std::string source = "(" + className.substr(5) + ".java:";
+        std::string frames;
+        for (long depth = numberProperty("stub.depth", 0); depth > 0; --depth) {
+            frames += "\tat " + dotted(className) + ".descend" + source + "12)\r\n";
+        }
+        frames += "\tat " + dotted(className) + ".main" + source + "7)\r\n";
+        throwNew(call.env, "java/lang/RuntimeException", widen(*message, CP_ACP), frames);
     }
     return {};
 }
