@@ -96,12 +96,14 @@ std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& trait
     return hasJavaDll(nested) ? nested : std::wstring();
 }
 
+bool searchRuntime(Launcher& launcher)
+{
+    return useConfiguredFolder(launcher) || useLocalRuntime(launcher) || useRegistry(launcher);
+}
+
 bool findRuntime(Launcher& launcher)
 {
-    if (useConfiguredFolder(launcher) || useLocalRuntime(launcher) || useRegistry(launcher)) {
-        return true;
-    }
-    return askForRuntime(launcher);
+    return searchRuntime(launcher) || askForRuntime(launcher);
 }
 
 }  // namespace velmar

@@ -14,8 +14,13 @@ namespace velmar {
 class Launcher;
 
 // Sets `jvmLibraryPath` (and `relaunchPair`); false when no runtime was
-// chosen, which ends the launch.
+// chosen, which ends the launch. When the search finds none, the user is
+// asked with the "JRE Not Found" dialog.
 bool findRuntime(Launcher& launcher);
+
+// The search alone: the configured folder, the folder beside the launcher,
+// the registry; asks nobody.
+bool searchRuntime(Launcher& launcher);
 
 // The runtime shipped in a launcher folder: the folder itself when it holds
 // "bin\java.dll", else the build's local runtime subfolder when that does;

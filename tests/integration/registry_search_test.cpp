@@ -1,4 +1,4 @@
-// findRuntime against runtimes registered under HKLM in both registry views,
+// The runtime search against runtimes registered under HKLM in both registry views,
 // with the settings read from a real INI file beside this program.
 #include "config/ini_file.h"
 #include "config/settings.h"
@@ -74,7 +74,7 @@ TEST_F(RegistrySearchTest, EachJava8KeyIsSearched)
         makeRuntime(runtime, {L"client"});
         registerJavaHome(kNative, c.key, L"1.8.0_131", home);
         settle(L"VM Provider=any\r\n");
-        ASSERT_TRUE(findRuntime(launcher_));
+        ASSERT_TRUE(searchRuntime(launcher_));
         EXPECT_EQ(launcher_.jvmLibraryPath, library(runtime));
         EXPECT_EQ(launcher_.foundVersion, parseVersion(L"1.8.0.131", 0).value);
         EXPECT_FALSE(launcher_.relaunchPair);
@@ -87,7 +87,7 @@ TEST_F(RegistrySearchTest, AnOldJdkKeyNeedsItsJreFolder)
     makeRuntime(home, {L"server"});
     registerJavaHome(kNative, kJdkKey, L"17.0.2", home);
     settle(L"");
-    EXPECT_FALSE(findRuntime(launcher_));
+    EXPECT_FALSE(searchRuntime(launcher_));
 }
 
 TEST_F(RegistrySearchTest, TheSortOfTheExampleChoosesTheOldestJre)
@@ -106,12 +106,12 @@ TEST_F(RegistrySearchTest, TheSortOfTheExampleChoosesTheOldestJre)
         L"JVM Source=favor_JRE\r\nVM Provider=favor_sun\r\nJVM Type=favor_server\r\n";
 
     settle(settings);
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, library(jre7, L"server"));
 
     // Found by its client VM, hosted by its server VM.
     settle(settings + L"Preferred versions=1.8\r\n");
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, library(jre8, L"server"));
 }
 
@@ -130,7 +130,7 @@ TEST_F(RegistrySearchTest, PreferredVersionsPickInTheirOrder)
                           Case{L"11;1.7.0_80", jre7}}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(c.preferred)));
         settle(L"Preferred versions=" + std::wstring(c.preferred) + L"\r\n");
-        ASSERT_TRUE(findRuntime(launcher_));
+        ASSERT_TRUE(searchRuntime(launcher_));
         EXPECT_EQ(launcher_.jvmLibraryPath, library(c.chosen));
     }
 }
@@ -142,7 +142,7 @@ TEST_F(RegistrySearchTest, TwoNamesOfOneRuntimeGiveTwoCandidates)
     registerJavaHome(kNative, kJreKey, L"1.8", jre8);
     registerJavaHome(kNative, kJreKey, L"1.8.0_131", jre8);
     settle(L"Preferred versions=1.8\r\n");
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.foundVersion, parseVersion(L"1.8.0_131", 0).value);
 }
 
@@ -167,7 +167,7 @@ TEST_F(RegistrySearchTest, VersionBoundsFilterTheSubkeys)
         SCOPED_TRACE(::testing::PrintToString(std::wstring(c.bounds)));
         launcher_.jvmLibraryPath.clear();
         settle(c.bounds);
-        EXPECT_EQ(findRuntime(launcher_), !c.chosen.empty());
+        EXPECT_EQ(searchRuntime(launcher_), !c.chosen.empty());
         EXPECT_EQ(launcher_.jvmLibraryPath, c.chosen.empty() ? L"" : library(c.chosen));
     }
 }
@@ -178,9 +178,9 @@ TEST_F(RegistrySearchTest, AServerVmIsRequiredOnlyWhenAskedFor)
     makeRuntime(jre8, {L"client"});
     registerJavaHome(kNative, kJreKey, L"1.8.0_131", jre8);
     settle(L"JVM Type=server\r\n");
-    EXPECT_FALSE(findRuntime(launcher_));
+    EXPECT_FALSE(searchRuntime(launcher_));
     settle(L"JVM Type=favor_server\r\n");
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, library(jre8));
 }
 
@@ -207,7 +207,7 @@ TEST_F(RegistrySearchTest, KindsAndProvidersDecideWhichKeysAreRead)
         launcher_.jvmLibraryPath.clear();
         launcher_.ibmRuntimeChosen = false;
         settle(c.settings);
-        EXPECT_EQ(findRuntime(launcher_), !c.chosen.empty());
+        EXPECT_EQ(searchRuntime(launcher_), !c.chosen.empty());
         EXPECT_EQ(launcher_.jvmLibraryPath, c.chosen.empty() ? L"" : library(c.chosen));
         // Only an IBM runtime keeps the Java main thread in the VM after main.
         EXPECT_EQ(launcher_.ibmRuntimeChosen, c.chosen == ibm);
@@ -221,10 +221,10 @@ TEST_F(RegistrySearchTest, TheOtherViewIsReadOnlyForAPair)
     registerJavaHome(kOther, kJreKey, L"1.8.0_131", other);
 
     settle(L"");
-    EXPECT_FALSE(findRuntime(launcher_)) << "no pair product: the other view is not read";
+    EXPECT_FALSE(searchRuntime(launcher_)) << "no pair product: the other view is not read";
 
     settle(L"[Application]\r\nPair Product=C:\\pair\\myapp.exe\r\n");
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, library(other));
     EXPECT_TRUE(launcher_.relaunchPair);
 
@@ -232,7 +232,7 @@ TEST_F(RegistrySearchTest, TheOtherViewIsReadOnlyForAPair)
     registerJavaHome(kNative, kJreKey, L"1.6.0_45", native);
     launcher_.relaunchPair = false;
     settle(L"[Application]\r\nPair Product=C:\\pair\\myapp.exe\r\n");
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, library(native)) << "the own view wins, even older";
     EXPECT_FALSE(launcher_.relaunchPair);
 }

@@ -99,7 +99,7 @@ TEST_P(OddRegistryValueTest, NeverStopsTheSearchForAValidRuntimeBesideIt)
         registerRawValue(kNative, scanned.in(kNative), scanned.value, c.type, c.bytes(odd));
         Launcher launcher;
         ASSERT_TRUE(loadSettings(launcher));
-        ASSERT_TRUE(findRuntime(launcher));
+        ASSERT_TRUE(searchRuntime(launcher));
         EXPECT_EQ(launcher.jvmLibraryPath, c.namesTheRuntime ? odd + L"bin\\server\\jvm.dll"
                                                              : valid + L"bin\\client\\jvm.dll");
     }

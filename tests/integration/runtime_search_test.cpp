@@ -1,4 +1,4 @@
-// The first two places findRuntime looks: the folder of "JRE Path" and the
+// The first two places the runtime search looks: the folder of "JRE Path" and the
 // runtime shipped beside the launcher (here: beside this test program).
 #include "config/ini_file.h"
 #include "core/launcher.h"
@@ -27,7 +27,7 @@ TEST_F(ConfiguredFolderTest, UsesTheLibraryOfJrePathWithOrWithoutBackslash)
         SCOPED_TRACE(setting);
         launcher_.jrePathSetting = setting;
         launcher_.jvmLibraryPath.clear();
-        ASSERT_TRUE(findRuntime(launcher_));
+        ASSERT_TRUE(searchRuntime(launcher_));
         EXPECT_EQ(launcher_.jvmLibraryPath, home + L"bin\\server\\jvm.dll");
         EXPECT_FALSE(launcher_.relaunchPair);
     }
@@ -40,7 +40,7 @@ TEST_F(ConfiguredFolderTest, IgnoresTheVersionBounds)
     launcher_.jrePathSetting = home;
     launcher_.minimumVersion = boundFromText(L"99", BoundKind::minimum);
     launcher_.maximumVersion = boundFromText(L"100", BoundKind::maximum);
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, home + L"bin\\client\\jvm.dll");
 }
 
@@ -50,12 +50,12 @@ TEST_F(ConfiguredFolderTest, AFolderWithoutTheWantedVmIsPassedOver)
     makeRuntime(home, {L"client"});
     launcher_.jrePathSetting = home;
     launcher_.jvmType = kVmTypeServer;
-    EXPECT_FALSE(findRuntime(launcher_));
+    EXPECT_FALSE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, L"");
 
     launcher_.jrePathSetting = folder(L"empty");
     launcher_.jvmType = kVmTypeDefault;
-    EXPECT_FALSE(findRuntime(launcher_));
+    EXPECT_FALSE(searchRuntime(launcher_));
 }
 
 TEST_F(ConfiguredFolderTest, ARuntimeOfTheOtherMachineGoesToThePair)
@@ -64,11 +64,11 @@ TEST_F(ConfiguredFolderTest, ARuntimeOfTheOtherMachineGoesToThePair)
     makeRuntime(home, {L"client"}, false, otherMachine());
     launcher_.jrePathSetting = home;
     launcher_.pairProduct = L"C:\\pair\\myapp.exe";
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_TRUE(launcher_.relaunchPair);
 
     launcher_.pairProduct.clear();
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_FALSE(launcher_.relaunchPair) << "no pair: the load reports the mismatch later";
 }
 
@@ -131,7 +131,7 @@ TEST_F(ShippedRuntimeTest, IsUsedWithoutBoundsOrArchitectureCheck)
     makeRuntime(home_, {L"client"}, true, otherMachine());
     launcher_.minimumVersion = boundFromText(L"99", BoundKind::minimum);
     launcher_.pairProduct = L"C:\\pair\\myapp.exe";
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
     EXPECT_FALSE(launcher_.relaunchPair);
 }
@@ -142,11 +142,11 @@ TEST_F(ShippedRuntimeTest, ComesAfterJrePath)
     const std::wstring configured = folder(L"configured");
     makeRuntime(configured, {L"server"});
     launcher_.jrePathSetting = configured;
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, configured + L"bin\\server\\jvm.dll");
 
     launcher_.jrePathSetting = folder(L"empty");
-    ASSERT_TRUE(findRuntime(launcher_));
+    ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
 }
 
@@ -154,7 +154,7 @@ TEST_F(ShippedRuntimeTest, WithoutTheWantedVmIsPassedOver)
 {
     makeRuntime(home_, {L"client"}, true);
     launcher_.jvmType = kVmTypeServer;
-    EXPECT_FALSE(findRuntime(launcher_));
+    EXPECT_FALSE(searchRuntime(launcher_));
 }
 
 }  // namespace

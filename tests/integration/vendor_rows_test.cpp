@@ -30,7 +30,7 @@ protected:
         writeUnicodeFileAt(*ini, L"[Java Runtime Environment]\r\nMain Class=a.Main\r\n" + settings);
         launcher_ = std::make_unique<Launcher>();
         EXPECT_TRUE(loadSettings(*launcher_));
-        return findRuntime(*launcher_);
+        return searchRuntime(*launcher_);
     }
 
     std::unique_ptr<Launcher> launcher_;
