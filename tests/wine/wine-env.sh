@@ -137,11 +137,22 @@ run() {
     local arch=${1:?architecture missing}
     shift
     wine_environment
+    local loader=/usr/lib/wine/wine
     if [ "$arch" = x64 ]; then
-        exec /usr/lib/wine/wine64 "$@"
-    else
-        exec /usr/lib/wine/wine "$@"
+        loader=/usr/lib/wine/wine64
     fi
+    # A process the program started can outlive it: under qemu-user a
+    # 32-bit process was seen to linger after its exit had been reported.
+    # It would keep ctest's output pipe open until the test's timeout, so
+    # the output goes through files, copied out once the program has ended.
+    local out err status=0
+    out=$(mktemp)
+    err=$(mktemp)
+    "$loader" "$@" >"$out" 2>"$err" </dev/null || status=$?
+    cat "$out"
+    cat "$err" >&2
+    rm -f "$out" "$err"
+    return "$status"
 }
 
 case "$command" in
