@@ -241,21 +241,23 @@ std::vector<std::unique_ptr<e2e::ScopedRegistryKey>> registerRuntimes(const std:
     return keys;
 }
 
+std::wstring lowered(std::wstring name)
+{
+    ::CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
+    return name;
+}
+
 void printModules(const ProcessRun& launcher, const ProcessRun& host)
 {
     std::set<std::wstring> hostModules;
     for (const std::wstring& name : host.modules) {
-        std::wstring lower = name;
-        ::CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
-        hostModules.insert(lower);
+        hostModules.insert(lowered(name));
     }
     std::printf("\nModules at JNI_CreateJavaVM (typical INI): launcher %zu, minimal host %zu\n",
                 launcher.modules.size(), host.modules.size());
     std::printf("  launcher:");
     for (const std::wstring& name : launcher.modules) {
-        std::wstring lower = name;
-        ::CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
-        std::printf(" %ls%s", name.c_str(), hostModules.count(lower) ? "" : "(*)");
+        std::printf(" %ls%s", name.c_str(), hostModules.count(lowered(name)) ? "" : "(*)");
     }
     std::printf("\n  (*) not loaded by the minimal host\n");
 }

@@ -236,22 +236,13 @@ void resize(HWND window, SIZE size)
     ::SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-BOOL CALLBACK findSizeGrip(HWND child, LPARAM param)
-{
-    wchar_t className[32] = {};
-    ::GetClassNameW(child, className, 32);
-    if (_wcsicmp(className, L"ScrollBar") == 0 && (::GetWindowLongW(child, GWL_STYLE) & SBS_SIZEGRIP) != 0) {
-        *reinterpret_cast<HWND*>(param) = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND sizeGripOf(HWND dialog)
 {
-    HWND grip = nullptr;
-    ::EnumChildWindows(dialog, findSizeGrip, reinterpret_cast<LPARAM>(&grip));
-    return grip;
+    return findChild(dialog, [](HWND child) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(child, className, 32);
+        return _wcsicmp(className, L"ScrollBar") == 0 && (::GetWindowLongW(child, GWL_STYLE) & SBS_SIZEGRIP) != 0;
+    });
 }
 
 struct Follow {

@@ -107,6 +107,32 @@ std::vector<HWND> processWindows(DWORD processId)
     return search.found;
 }
 
+namespace {
+
+struct ChildSearch {
+    const std::function<bool(HWND)>& matches;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK checkChild(HWND child, LPARAM param)
+{
+    auto& search = *reinterpret_cast<ChildSearch*>(param);
+    if (!search.matches(child)) {
+        return TRUE;
+    }
+    search.found = child;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND findChild(HWND parent, const std::function<bool(HWND)>& matches)
+{
+    ChildSearch search{matches};
+    ::EnumChildWindows(parent, checkChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::wstring textOf(HWND window)
 {
     // GetWindowTextW does not ask a window of another process for its text

@@ -17,6 +17,9 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
 // The visible top-level windows of a process.
 std::vector<HWND> processWindows(DWORD processId);
 
+// The first child window (at any depth) that `matches`; null when none.
+HWND findChild(HWND parent, const std::function<bool(HWND)>& matches);
+
 // The window's own text and a control's, asked of the window itself (WM_GETTEXT).
 std::wstring textOf(HWND window);
 std::wstring controlText(HWND dialog, int id);

@@ -53,20 +53,9 @@ HWND browserOwnedBy(HWND dialog)
     return nullptr;
 }
 
-BOOL CALLBACK findTree(HWND child, LPARAM param)
-{
-    if (classOf(child) == WC_TREEVIEWW) {
-        *reinterpret_cast<HWND*>(param) = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND treeOf(HWND browser)
 {
-    HWND tree = nullptr;
-    ::EnumChildWindows(browser, findTree, reinterpret_cast<LPARAM>(&tree));
-    return tree;
+    return findChild(browser, [](HWND child) { return classOf(child) == WC_TREEVIEWW; });
 }
 
 bool sameName(std::wstring_view a, std::wstring_view b)

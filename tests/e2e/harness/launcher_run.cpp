@@ -1,5 +1,7 @@
 #include "launcher_run.h"
 
+#include "dialog_driver.h"
+
 #include <algorithm>
 #include <set>
 #include <stdexcept>
@@ -116,22 +118,6 @@ bool showsErrorIcon(HWND window)
         ::Sleep(50);
     }
     return false;
-}
-
-struct WindowSearch {
-    DWORD processId;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK collectProcessWindow(HWND window, LPARAM param)
-{
-    auto& search = *reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search.processId && ::IsWindowVisible(window)) {
-        search.windows.push_back(window);
-    }
-    return TRUE;
 }
 
 std::wstring buildEnvironment(const RunOptions& options, const Installation& installation)
@@ -278,9 +264,7 @@ RunResult runLauncher(const Installation& installation, RunOptions options)
             process.terminate(0xDEAD);
             break;
         }
-        WindowSearch search{processId, {}};
-        ::EnumWindows(collectProcessWindow, reinterpret_cast<LPARAM>(&search));
-        for (HWND window : search.windows) {
+        for (HWND window : processWindows(processId)) {
             if (answered.insert(window).second) {
                 WindowSeen seen = describeWindow(window);
                 result.windows.push_back(seen);
