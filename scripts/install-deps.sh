@@ -31,5 +31,12 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
    ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
-apt-get update -q
+# A mirror in the middle of a sync fails one index now and then; the
+# others are still good enough to install from, so a failed update is
+# retried and then left to apt-get install to judge.
+for attempt in 1 2 3; do
+    apt-get update -q && break
+    echo "apt-get update failed (attempt $attempt)" >&2
+    sleep 10
+done
 apt-get install -y -q --no-install-recommends "${missing[@]}"
