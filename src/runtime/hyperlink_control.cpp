@@ -1,6 +1,7 @@
 #include "runtime/hyperlink_control.h"
 
 #include "core/boundary_guard.h"
+#include "support/system_library.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -145,8 +146,14 @@ void HyperlinkControl::createFonts()
 
 void HyperlinkControl::createTooltip()
 {
+    // Without the common controls the tooltip window is not created; the
+    // link works without it.
+    auto initialise = systemFunction<decltype(&::InitCommonControlsEx)>(L"comctl32.dll",
+                                                                        "InitCommonControlsEx");
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&classes);
+    if (initialise != nullptr) {
+        initialise(&classes);
+    }
     tooltip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
                                  ::GetModuleHandleW(nullptr), nullptr);
@@ -227,8 +234,12 @@ void HyperlinkControl::paint(HDC dc)
 
 void HyperlinkControl::navigate()
 {
+    auto open = systemFunction<decltype(&::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (open == nullptr) {
+        return;
+    }
     const auto result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", target_.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        open(nullptr, L"open", target_.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result > 32) {
         visited_ = true;
         ::InvalidateRect(window_, nullptr, TRUE);

@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "runtime/java_version.h"
 #include "runtime/jvm_location.h"
+#include "support/system_library.h"
 #include "support/text.h"
 
 #include <shlobj.h>
@@ -19,8 +20,16 @@ constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NO
 constexpr const wchar_t* kRuntimeSection = L"Java Runtime Environment";
 constexpr const wchar_t* kJrePathKey = L"JRE Path";
 
+constexpr const wchar_t* kShellLibrary = L"shell32.dll";
+
 struct ItemIdListDeleter {
-    void operator()(LPITEMIDLIST list) const noexcept { ::CoTaskMemFree(list); }
+    void operator()(LPITEMIDLIST list) const noexcept
+    {
+        // The browser returned the list, so COM is loaded.
+        if (auto release = systemFunction<decltype(&::CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree")) {
+            release(list);
+        }
+    }
 };
 
 void writeJrePath(const std::wstring& iniPath, const std::wstring& chosenFolder)
@@ -87,12 +96,22 @@ void MissingRuntimeDialog::browse()
     info.hwndOwner = window();
     info.lpszTitle = title.c_str();
     info.ulFlags = kBrowseFlags;
-    std::unique_ptr<ITEMIDLIST, ItemIdListDeleter> picked(::SHBrowseForFolderW(&info));
+    auto browseForFolder =
+        systemFunction<decltype(&::SHBrowseForFolderW)>(kShellLibrary, "SHBrowseForFolderW");
+    auto pathOf =
+        systemFunction<decltype(&::SHGetPathFromIDListW)>(kShellLibrary, "SHGetPathFromIDListW");
+    if (browseForFolder == nullptr || pathOf == nullptr) {
+        return;
+    }
+    // The browser's new style is built on COM objects of this thread.
+    const ComApartment apartment;
+    std::unique_ptr<ITEMIDLIST, ItemIdListDeleter> picked(browseForFolder(&info));
     if (!picked) {
         return;
     }
     wchar_t path[MAX_PATH] = {};
-    ::SHGetPathFromIDListW(picked.get(), path);
+    // A pick outside the file system leaves the path empty, and OK off.
+    pathOf(picked.get(), path);
     ::SetDlgItemTextW(window(), IDC_JRE_PATH_EDIT, path);
     chosenFolder_ = chosenFolderOf(path);
     // The user's own pick: no version bound applies.

@@ -91,6 +91,21 @@ INSTANTIATE_TEST_SUITE_P(
                  L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n"}),
     [](const auto& info) { return caseName(info.param.name); });
 
+// A start without a dialog maps no library that only a dialog needs.
+TEST(LoadedModulesTest, NoDialogLibraryIsLoadedWhenTheVmIsCreated)
+{
+    StubApp app;
+    StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_EQ(result.run.exitCode, 0u);
+    ASSERT_FALSE(result.record.modules.empty());
+    for (const wchar_t* library :
+         {L"comctl32.dll", L"shell32.dll", L"ole32.dll", L"combase.dll", L"dbghelp.dll", L"gdiplus.dll"}) {
+        for (const std::wstring& module : result.record.modules) {
+            EXPECT_NE(::lstrcmpiW(module.c_str(), library), 0) << "loaded: " << ::testing::PrintToString(module);
+        }
+    }
+}
+
 TEST(BindJvmLibraryTest, ReportsALibraryThatCannotBeLoaded)
 {
     StubApp app;

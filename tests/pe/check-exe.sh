@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks a built launcher as a packager would ship it: processor type, GUI
-# subsystem, imports of system DLLs only, and the resources the launcher
+# subsystem, imports of system DLLs only (none of those that only a dialog
+# or the splash needs), and the resources the launcher
 # needs (string table blocks of ids 202-233, dialogs 201 and 231, the
 # manifest, the icon and the version block).
 set -euo pipefail
@@ -25,6 +26,14 @@ grep -q 'Subsystem[[:space:]]*00000002[[:space:]]*(Windows GUI)' <<<"$dump" || f
 system_dlls='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|COMCTL32|COMDLG32|OLE32|OLEAUT32|SHLWAPI|VERSION|msvcrt|ntdll)\.dll$'
 while read -r dll; do
     grep -Eiq "$system_dlls" <<<"$dll" || fail "imports $dll, not a system DLL"
+done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+
+# What only the dialogs need is loaded when a dialog first needs it.
+on_demand_dlls='^(SHELL32|COMCTL32|COMDLG32|OLE32|OLEAUT32|GDIPLUS|DBGHELP)\.dll$'
+while read -r dll; do
+    if grep -Eiq "$on_demand_dlls" <<<"$dll"; then
+        fail "imports $dll at start; it is loaded when needed"
+    fi
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 
 # Resource directory: type entries are at depth one, their ids at depth two.

@@ -1,0 +1,47 @@
+#include "support/system_library.h"
+
+#include <objbase.h>
+
+namespace velmar {
+
+namespace {
+
+constexpr const wchar_t* kComLibrary = L"ole32.dll";
+
+HMODULE systemLibrary(const wchar_t* library) noexcept
+{
+    if (HMODULE loaded = ::GetModuleHandleW(library)) {
+        return loaded;
+    }
+    // A side-by-side assembly named in the manifest (the common controls)
+    // still takes precedence over the system folder.
+    return ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
+FARPROC systemProcedure(const wchar_t* library, const char* name) noexcept
+{
+    HMODULE module = systemLibrary(library);
+    return module != nullptr ? ::GetProcAddress(module, name) : nullptr;
+}
+
+ComApartment::ComApartment() noexcept
+{
+    auto initialise = systemFunction<decltype(&::CoInitializeEx)>(kComLibrary, "CoInitializeEx");
+    // S_FALSE: already initialised on this thread, which still needs its
+    // matching uninitialise. A thread in another apartment keeps it.
+    initialised_ = initialise != nullptr &&
+                   SUCCEEDED(initialise(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+}
+
+ComApartment::~ComApartment()
+{
+    if (initialised_) {
+        if (auto uninitialise = systemFunction<decltype(&::CoUninitialize)>(kComLibrary, "CoUninitialize")) {
+            uninitialise();
+        }
+    }
+}
+
+}  // namespace velmar
