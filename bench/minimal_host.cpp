@@ -54,10 +54,27 @@ void JNICALL onExit(jint code)
     ::ExitProcess(static_cast<UINT>(code));
 }
 
+// With VELMAR_BENCH_HOST_GUI set, the host first makes its thread a GUI
+// thread as the launcher does, so that the two differ by everything else.
+void becomeGuiThreadWhenAsked()
+{
+    if (::GetEnvironmentVariableW(L"VELMAR_BENCH_HOST_GUI", nullptr, 0) == 0) {
+        return;
+    }
+    if (HMODULE user = ::LoadLibraryW(L"user32.dll")) {
+        using DefaultProcedure = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+        if (auto procedure = reinterpret_cast<DefaultProcedure>(
+                reinterpret_cast<void*>(::GetProcAddress(user, "DefWindowProcW")))) {
+            procedure(nullptr, WM_NULL, 0, 0);
+        }
+    }
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    becomeGuiThreadWhenAsked();
     wchar_t self[MAX_PATH] = {};
     const DWORD selfLength = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring exe(self, selfLength);
