@@ -6,7 +6,10 @@ set -euo pipefail
 
 build_packages=(cmake ninja-build make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
                 binutils-mingw-w64 openjdk-17-jdk-headless)
-test_packages=(googletest wine wine64 wine32:i386 xvfb qemu-user gcc gcc-multilib)
+# libgstreamer-plugins-base1.0-0:i386 is a dependency of wine32 that apt's
+# resolver gives up on when it has to be taken from the release itself
+# (below); naming it lets it through.
+test_packages=(googletest wine wine64 wine32:i386 libgstreamer-plugins-base1.0-0:i386 xvfb qemu-user gcc gcc-multilib)
 
 wanted=("${build_packages[@]}")
 if [ "${1:-}" = "--with-tests" ]; then
@@ -39,4 +42,11 @@ for attempt in 1 2 3; do
     echo "apt-get update failed (attempt $attempt)" >&2
     sleep 10
 done
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+# When the security index of one architecture is missing, packages of the
+# other one may be newer than any it can match (32-bit Wine needs the same
+# versions of the libraries of both): take them from the release itself.
+if ! apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+    release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "retrying with the packages of $release" >&2
+    apt-get install -y -q --no-install-recommends -t "$release" "${missing[@]}"
+fi
