@@ -1,9 +1,13 @@
-// The C++ runtime's per-thread exception state (__cxa_get_globals), kept in
-// a fiber-local slot instead of libstdc++'s thread-local variable. With
-// this toolchain a thread-local variable is emulated through the POSIX
-// threads library, which brought about 25 KB of it into a launcher that
-// starts no POSIX thread. The state is freed when its thread ends, as the
-// emulation did.
+// What the C++ runtime's exception handling needs of threads, without the
+// POSIX threads library, which brought about 25 KB into a launcher that
+// starts no POSIX thread:
+// - the per-thread exception state (__cxa_get_globals), kept in a
+//   fiber-local slot instead of libstdc++'s thread-local variable, which
+//   this toolchain emulates through that library; the state is freed when
+//   its thread ends, as the emulation did;
+// - the one-time set-up of the x86 table unwinder (pthread_once).
+// A program that also links the POSIX threads library (std::thread) gets
+// pthread_once twice and does not link: it must not take this file.
 #include <windows.h>
 
 #include <cstdlib>
@@ -70,6 +74,25 @@ __cxxabiv1::__cxa_eh_globals* __cxxabiv1::__cxa_get_globals() noexcept
 __cxxabiv1::__cxa_eh_globals* __cxxabiv1::__cxa_get_globals_fast() noexcept
 {
     return globalsOfThisThread();
+}
+
+// The library's control word: 0 before the routine ran (its static
+// initialiser), then running, then done.
+int pthread_once(long* control, void (*routine)(void))
+{
+    constexpr long kNotRun = 0;
+    constexpr long kRunning = 1;
+    constexpr long kDone = 2;
+    if (::InterlockedCompareExchange(control, kRunning, kNotRun) == kNotRun) {
+        routine();
+        ::InterlockedExchange(control, kDone);
+        return 0;
+    }
+    // Another thread runs it: its set-up takes microseconds.
+    while (::InterlockedCompareExchange(control, kDone, kDone) != kDone) {
+        ::SwitchToThread();
+    }
+    return 0;
 }
 
 }  // extern "C"
