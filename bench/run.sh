@@ -89,7 +89,10 @@ alternately after a warm-up, on the stub runtime of the tests, under Wine.
 "launcher>VM" and "host>VM" are the times from the creation of the process
 to its call of JNI_CreateJavaVM, as the stub runtime records them; "ratio"
 and "diff" are the medians of the pairwise ratios and differences. Times in
-milliseconds.
+milliseconds. "typical, GUI host" times the launcher against the host made
+to call DefWindowProcW first, as the launcher's entry point does: that maps
+user32 and what it brings (gdi32, win32u, imm32 and more under Wine), which
+a real jvm.dll imports anyway but the stub runtime does not.
 
 HEAD
         echo "Recorded $(date -u '+%Y-%m-%d %H:%M UTC') on $(uname -srm), $(nproc) cores," \
