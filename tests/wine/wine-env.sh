@@ -26,7 +26,8 @@ wine_environment() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES='mscoree,mshtml='
     # A literal $LIB: the dynamic loader picks the shim of the process's own
-    # word size, so 64-bit processes load the empty copy.
+    # word size. The 32-bit copy mends qemu's mmap; the 64-bit copy lets the
+    # wineserver reach a 32-bit process's memory where qemu keeps it.
     export LD_PRELOAD="$state/shim/\$LIB/velmar-mmap-shim.so"
     if [ -f "$state/display" ]; then
         export DISPLAY=":$(cat "$state/display")"
@@ -39,7 +40,8 @@ build_shim() {
     lib64="$state/shim/lib/x86_64-linux-gnu"
     mkdir -p "$lib32" "$lib64" "$state/shim/lib32" "$state/shim/lib64"
     gcc -m32 -O2 -nostdlib -fPIC -shared -o "$lib32/velmar-mmap-shim.so" "$here/mmap-shim.c"
-    gcc -O2 -nostdlib -fPIC -shared -o "$lib64/velmar-mmap-shim.so" "$here/mmap-shim.c"
+    gcc -O2 -nostdlib -fPIC -shared -o "$lib64/velmar-mmap-shim.so" "$here/mmap-shim.c" \
+        "$here/guest-memory-shim.c"
     # $LIB expands to lib, lib32 or lib64 on some systems; cover them all.
     cp "$lib32/velmar-mmap-shim.so" "$state/shim/lib32/"
     cp "$lib64/velmar-mmap-shim.so" "$state/shim/lib64/"
