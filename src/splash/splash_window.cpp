@@ -152,7 +152,6 @@ void NativeSplashWindow::run()
         return;
     }
     launcher_.splashWindow = window;
-    ::SetEvent(published_.get());
     if (window != nullptr) {
         ::ShowWindow(window, SW_SHOWNORMAL);
         ::UpdateWindow(window);
@@ -160,6 +159,7 @@ void NativeSplashWindow::run()
             ::SetTimer(window, kAutoCloseTimer, kAutoClosePeriodMs, nullptr);
         }
     }
+    ::SetEvent(published_.get());
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);
