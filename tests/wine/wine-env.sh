@@ -24,7 +24,10 @@ binfmt_name=velmar-qemu-i386
 wine_environment() {
     export WINEPREFIX="$state/prefix"
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES='mscoree,mshtml='
+    # VELMAR_WINE_DLL_OVERRIDES adds to them (a test run's own choice). A
+    # process started from a Windows program takes its overrides from
+    # here, not from the environment block it was given.
+    export WINEDLLOVERRIDES="mscoree,mshtml=${VELMAR_WINE_DLL_OVERRIDES:+;$VELMAR_WINE_DLL_OVERRIDES}"
     # A literal $LIB: the dynamic loader picks the shim of the process's own
     # word size, so 64-bit processes load the empty copy.
     export LD_PRELOAD="$state/shim/\$LIB/velmar-mmap-shim.so"
