@@ -1,59 +1,19 @@
-// The splash: the launcher's own window (class, styles, place, picture,
-// shadow, closing, owner of the boxes), the runtime's splash library
-// (calls, order, arguments, closing), the auto-close key, and where GDI+
-// comes from.
+// The launcher's own splash window: class, styles, place and picture,
+// the shadow, the owner of the launcher's boxes, pictures it cannot show,
+// when it closes, and the auto-close key.
 #include "dialog_driver.h"
-#include "splash_pictures.h"
-#include "stub_app.h"
+#include "splash_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 #include <optional>
 
 namespace velmar::e2e {
 namespace {
 
-constexpr const wchar_t* kSplashClass = L"SplashScreenWindow";
 constexpr const wchar_t* kApplicationClass = L"StubApplicationWindow";
-constexpr COLORREF kPictureColour = RGB(0x20, 0x80, 0xC0);
-constexpr const wchar_t* kPicture = L"splash.bmp";
-constexpr DWORD kWindowBoundMs = 20000;
-// Long enough to look at the splash; the process is ended after the look.
-constexpr const wchar_t* kStayUp = L"-Dstub.linger=20000";
-// Long enough for the run's watcher to see the splash.
-constexpr const wchar_t* kStayBriefly = L"-Dstub.linger=1500";
-
-std::wstring classOf(HWND window)
-{
-    wchar_t name[256] = {};
-    ::GetClassNameW(window, name, 256);
-    return name;
-}
-
-HWND windowOfClass(DWORD processId, const wchar_t* className)
-{
-    for (HWND window : processWindows(processId)) {
-        if (classOf(window) == className) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
-HWND waitForWindowOfClass(DWORD processId, const wchar_t* className)
-{
-    HWND found = nullptr;
-    waitUntil([&] { return (found = windowOfClass(processId, className)) != nullptr; }, kWindowBoundMs);
-    return found;
-}
-
-bool splashSeen(const RunResult& run)
-{
-    return std::ranges::any_of(run.windows, [](const WindowSeen& w) { return w.className == kSplashClass; });
-}
 
 SIZE screenSize()
 {
@@ -78,83 +38,6 @@ bool visiblePartShows(HWND window, COLORREF colour)
     ::ReleaseDC(nullptr, dc);
     return pixel == colour;
 }
-
-std::string hexOf(std::string_view bytes)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char b : bytes) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 0xF];
-    }
-    return hex;
-}
-
-std::vector<std::string> splashCalls(const stub::StubRecord& record)
-{
-    std::vector<std::string> calls;
-    std::ranges::copy_if(record.calls, std::back_inserter(calls),
-                         [](const std::string& call) { return call.starts_with("Splash"); });
-    return calls;
-}
-
-size_t indexOf(const stub::StubRecord& record, const std::string& call)
-{
-    return static_cast<size_t>(std::ranges::find(record.calls, call) - record.calls.begin());
-}
-
-// A file of the built stub runtime's folder for `variant`.
-std::wstring stubFile(std::wstring_view variant, std::wstring_view name)
-{
-    std::wstring path = stubRuntimeFile(variant);
-    return path.substr(0, path.rfind(L'\\') + 1) + std::wstring(name);
-}
-
-void giveRuntimeSplashLibrary(StubApp& app, std::wstring_view variant)
-{
-    app.installation().copyFile(stubFile(L"splash-" + std::wstring(variant), L"splashscreen.dll"),
-                                L"jre\\bin\\splashscreen.dll");
-}
-
-bool hasModule(const stub::StubRecord& record, std::wstring_view name)
-{
-    return std::ranges::any_of(record.modules, [&](const std::wstring& module) {
-        return _wcsicmp(module.c_str(), std::wstring(name).c_str()) == 0;
-    });
-}
-
-// A stub application with a picture named as its splash.
-class SplashApp {
-public:
-    explicit SplashApp(const std::string& picture = bmpPicture(400, 300, kPictureColour),
-                       std::wstring_view variant = L"full")
-        : app_(variant, L"velmar-splash-")
-    {
-        if (!picture.empty()) {
-            app_.installation().writeFile(kPicture, picture);
-        }
-        app_.writeIni({{L"Display", L"Splash Screen", kPicture}});
-    }
-
-    StubApp& app() { return app_; }
-    void set(std::initializer_list<IniEntry> entries) { app_.writeIni(entries); }
-    void vmParameters(const std::wstring& parameters)
-    {
-        app_.writeIni({{L"Java Runtime Environment", L"Virtual Machine Parameters", parameters}});
-    }
-
-    // A launcher left running, for a test that looks at its windows.
-    std::unique_ptr<LauncherProcess> start(RunOptions options = {})
-    {
-        app_.saveIni();
-        ::DeleteFileW(app_.recordPath().c_str());
-        options.environment.emplace_back(L"VELMAR_STUB_RECORD", app_.recordPath());
-        return std::make_unique<LauncherProcess>(app_.installation(), options);
-    }
-
-private:
-    StubApp app_;
-};
 
 // Place and size of the window for pictures smaller and larger than the
 // screen; the class, styles and the picture drawn.
@@ -240,7 +123,6 @@ INSTANTIATE_TEST_SUITE_P(Values, SplashShadowTest,
                          ::testing::Values(ShadowCase{"true", L"true", true},
                                            ShadowCase{"True", L"True", false},
                                            ShadowCase{"TRUE", L"TRUE", false},
-                                           ShadowCase{"yes", L"yes", false},
                                            ShadowCase{"missing", std::nullopt, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -325,93 +207,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadPictureCase{"HeaderClaimsHugeWithoutPixels", truncatedBmpPicture(30000, 30000), false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The runtime's splash library: chosen by "Preffer Native Splash Screen",
-// driven with four calls, closed at teardown.
-struct JavaSplashCase {
-    const char* name;
-    const wchar_t* library;  // stub variant in bin\, null: none
-    std::optional<std::wstring> prefer;
-    bool javaSplash;
-    std::vector<std::string> calls;  // Splash* calls, in order ("%p": the picture's hex)
-};
-
-class JavaSplashTest : public ::testing::TestWithParam<JavaSplashCase> {};
-
-constexpr const wchar_t* kNonAsciiPicture = L"pictures\\splash-\u00e9.bmp";
-
-std::vector<std::string> withPicture(const std::vector<std::string>& calls)
-{
-    const std::string picture = hexOf(ansi(kNonAsciiPicture));
-    std::vector<std::string> expanded;
-    for (std::string call : calls) {
-        if (size_t at = call.find("%p"); at != std::string::npos) {
-            call.replace(at, 2, picture);
-        }
-        expanded.push_back(call);
-    }
-    return expanded;
-}
-
-TEST_P(JavaSplashTest, LibraryIsDrivenOnlyWhenAskedForAndComplete)
-{
-    const JavaSplashCase& c = GetParam();
-    SplashApp splash;
-    splash.app().installation().writeFile(kNonAsciiPicture, bmpPicture(64, 64, kPictureColour));
-    splash.set({{L"Display", L"Splash Screen", kNonAsciiPicture},
-                {L"Display", L"Preffer Native Splash Screen", c.prefer}});
-    if (c.library != nullptr) {
-        giveRuntimeSplashLibrary(splash.app(), c.library);
-    }
-    splash.vmParameters(kStayBriefly);
-    const StubRun result = splash.app().run();
-    ASSERT_FALSE(result.run.timedOut);
-    EXPECT_EQ(result.run.exitCode, 0u);
-    EXPECT_TRUE(result.record.violations.empty()) << ::testing::PrintToString(result.record.violations);
-    EXPECT_EQ(splashCalls(result.record), withPicture(c.calls));
-    EXPECT_EQ(splashSeen(result.run), !c.javaSplash);
-    if (c.javaSplash) {
-        EXPECT_LT(indexOf(result.record, withPicture({"SplashSetFileJarName %p jar="}).front()),
-                  indexOf(result.record, "JNI_CreateJavaVM"))
-            << "the library is driven before the VM starts";
-    }
-    if (std::ranges::find(c.calls, "SplashClose") != c.calls.end()) {
-        EXPECT_GT(indexOf(result.record, "SplashClose"), indexOf(result.record, "DestroyJavaVM end"))
-            << "closed at teardown, not when main returned";
-    }
-}
-
-const std::vector<std::string> kJavaSplashCalls = {"SplashInit", "SplashLoadFile %p",
-                                                   "SplashSetFileJarName %p jar=", "SplashClose"};
-
-INSTANTIATE_TEST_SUITE_P(
-    Settings, JavaSplashTest,
-    ::testing::Values(
-        JavaSplashCase{"Yes", L"full", L"Yes", true, kJavaSplashCalls},
-        JavaSplashCase{"yes", L"full", L"yes", true, kJavaSplashCalls},
-        JavaSplashCase{"YES", L"full", L"YES", true, kJavaSplashCalls},
-        JavaSplashCase{"TrueIsNative", L"full", L"true", false, {}},
-        JavaSplashCase{"OneIsNative", L"full", L"1", false, {}},
-        JavaSplashCase{"MissingIsNative", L"full", std::nullopt, false, {}},
-        JavaSplashCase{"NoLibraryIsNative", nullptr, L"Yes", false, {}},
-        JavaSplashCase{"NoJarNameIsNativeButClosed", L"no-jar-name", L"Yes", false, {"SplashClose"}},
-        JavaSplashCase{"NoCloseIsStillJava", L"no-close", L"Yes", true,
-                       {"SplashInit", "SplashLoadFile %p", "SplashSetFileJarName %p jar="}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(JavaSplashFailureTest, AFailedVmStartClosesTheLibraryOnce)
-{
-    SplashApp splash;
-    splash.set({{L"Display", L"Preffer Native Splash Screen", L"Yes"}});
-    giveRuntimeSplashLibrary(splash.app(), L"full");
-    splash.vmParameters(L"-Dstub.create=-4");
-    const StubRun result = splash.app().run();
-    ASSERT_FALSE(result.run.timedOut);
-    EXPECT_EQ(result.run.exitCode, 0xFFFFFFFFu);
-    EXPECT_EQ(std::ranges::count(result.record.calls, "SplashClose"), 1) << "closed by Run, not again";
-    EXPECT_GT(indexOf(result.record, "SplashClose"), indexOf(result.record, "JNI_CreateJavaVM"));
-    EXPECT_FALSE(splashSeen(result.run));
-}
-
 // main ends with an exception: the splash closes before the dialog, and
 // teardown closing it again does no harm.
 TEST(SplashClosingTest, AnUncaughtExceptionClosesTheSplashBeforeTheDialogThenTeardownAgain)
@@ -480,71 +275,9 @@ TEST_P(SplashAutoCloseTest, ClosesWhenTheApplicationsWindowShowsOnlyWithYes)
 INSTANTIATE_TEST_SUITE_P(Values, SplashAutoCloseTest,
                          ::testing::Values(AutoCloseCase{"Yes", L"Yes", true},
                                            AutoCloseCase{"yes", L"yes", true},
-                                           AutoCloseCase{"No", L"No", false},
                                            AutoCloseCase{"True", L"true", false},
                                            AutoCloseCase{"Missing", std::nullopt, false}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// GDI+ is loaded only for the launcher's own splash, and only from the
-// system folder.
-struct GdiplusCase {
-    const char* name;
-    bool picture;
-    const wchar_t* arguments;
-    bool javaSplash;
-    bool gdiplusLoaded;
-};
-
-class SplashGdiplusTest : public ::testing::TestWithParam<GdiplusCase> {};
-
-TEST_P(SplashGdiplusTest, IsLoadedOnlyForTheOwnWindow)
-{
-    const GdiplusCase& c = GetParam();
-    SplashApp splash;
-    if (!c.picture) {
-        splash.set({{L"Display", L"Splash Screen", std::nullopt}});
-    }
-    if (c.javaSplash) {
-        splash.set({{L"Display", L"Preffer Native Splash Screen", L"Yes"}});
-        giveRuntimeSplashLibrary(splash.app(), L"full");
-    }
-    const StubRun result = splash.app().run({.arguments = c.arguments});
-    ASSERT_FALSE(result.run.timedOut);
-    ASSERT_FALSE(result.record.modules.empty());
-    EXPECT_EQ(hasModule(result.record, L"gdiplus.dll"), c.gdiplusLoaded);
-}
-
-INSTANTIATE_TEST_SUITE_P(Starts, SplashGdiplusTest,
-                         ::testing::Values(GdiplusCase{"NoPicture", false, L"", false, false},
-                                           GdiplusCase{"NoSplashSwitch", true, L"-nosplash", false, false},
-                                           GdiplusCase{"JavaSplash", true, L"", true, false},
-                                           GdiplusCase{"OwnWindow", true, L"", false, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SplashGdiplusPlantedTest, ACopyBesideTheLauncherOrOnPathIsNotLoaded)
-{
-    SplashApp splash;
-    const std::wstring planted = stubFile(L"planted", L"gdiplus.dll");
-    splash.app().installation().copyFile(planted, L"gdiplus.dll");
-    splash.app().installation().copyFile(planted, L"on-path\\gdiplus.dll");
-    // Wine prefers its own copy of a system library unless the test run
-    // tells it to search as Windows does, application folder first.
-    wchar_t overrides[256] = {};
-    ::GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 256);
-    ASSERT_NE(std::wstring_view(overrides).find(L"gdiplus=n,b"), std::wstring_view::npos)
-        << "without the override a planted copy is never loaded, whatever the launcher does";
-    std::wstring path(32767, L'\0');
-    path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
-    splash.vmParameters(kStayBriefly);
-    const StubRun result = splash.app().run(
-        {.environment = {{L"PATH", splash.app().installation().path(L"on-path") + L";" + path}}});
-    ASSERT_FALSE(result.run.timedOut);
-    EXPECT_FALSE(result.record.called("planted library loaded"));
-    EXPECT_TRUE(hasModule(result.record, L"gdiplus.dll")) << "the system's copy is used";
-    auto window = std::ranges::find(result.run.windows, std::wstring(kSplashClass), &WindowSeen::className);
-    ASSERT_NE(window, result.run.windows.end());
-    EXPECT_EQ(window->rect.right - window->rect.left, 400) << "the picture was decoded";
-}
 
 }  // namespace
 }  // namespace velmar::e2e
