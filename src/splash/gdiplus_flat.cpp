@@ -79,11 +79,23 @@ FlatApi loadFlatApi()
     return api;
 }
 
+// GDI+ is started once per process. InitOnce rather than a function-local
+// static: the compiler's guard for one brings the POSIX threads library
+// into the launcher.
+INIT_ONCE flatApiLoad = INIT_ONCE_STATIC_INIT;
+FlatApi flatApi;
+
+BOOL CALLBACK loadFlatApiOnce(INIT_ONCE*, void*, void**) noexcept
+{
+    flatApi = loadFlatApi();
+    return TRUE;
+}
+
 // The flat API once GDI+ runs; null when it cannot be had.
 const FlatApi* gdiplus()
 {
-    static const FlatApi api = loadFlatApi();
-    return api.startup != nullptr ? &api : nullptr;
+    ::InitOnceExecuteOnce(&flatApiLoad, loadFlatApiOnce, nullptr, nullptr);
+    return flatApi.startup != nullptr ? &flatApi : nullptr;
 }
 
 class MemoryContext {
