@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <optional>
 
@@ -22,7 +23,7 @@ SIZE screenSize()
 
 // The screen's pixel at the middle of the part of the window on screen
 // (the harness's picture of a window needs the whole window on screen).
-bool visiblePartShows(HWND window, COLORREF colour)
+bool visiblePartShows(HWND window, COLORREF colour, int tolerance = 0)
 {
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     RECT rect{};
@@ -36,7 +37,9 @@ bool visiblePartShows(HWND window, COLORREF colour)
     HDC dc = ::GetDC(nullptr);
     const COLORREF pixel = ::GetPixel(dc, (shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2);
     ::ReleaseDC(nullptr, dc);
-    return pixel == colour;
+    const auto within = [tolerance](int a, int b) { return a - b <= tolerance && b - a <= tolerance; };
+    return pixel != CLR_INVALID && within(GetRValue(pixel), GetRValue(colour)) &&
+           within(GetGValue(pixel), GetGValue(colour)) && within(GetBValue(pixel), GetBValue(colour));
 }
 
 // Place and size of the window for pictures smaller and larger than the
@@ -96,6 +99,34 @@ INSTANTIATE_TEST_SUITE_P(
         GeometryCase{"ThreePixelsTallerThanTheScreen", [](SIZE s) { return SIZE{100, s.cy + 3}; },
                      [](SIZE s) { return POINT{(s.cx - 100) / 2, -1}; }, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The picture formats besides BMP, from tests/e2e/pictures (made by its
+// MakePictures.java): each is decoded, drawn, and sizes the window.
+class SplashFormatTest : public ::testing::TestWithParam<const wchar_t*> {};
+
+TEST_P(SplashFormatTest, IsDrawnAtItsOwnSize)
+{
+    const std::wstring name = std::wstring(L"splash.") + GetParam();
+    SplashApp splash;
+    splash.app().installation().copyFile(std::wstring(VELMAR_E2E_PICTURES) + L"\\" + name, name);
+    splash.set({{L"Display", L"Splash Screen", name}});
+    splash.vmParameters(kStayUp);
+    const auto process = splash.start();
+    HWND window = waitForWindowOfClass(::GetProcessId(process->handle()), kSplashClass);
+    ASSERT_NE(window, nullptr) << "no splash window";
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.right - rect.left, 64);
+    EXPECT_EQ(rect.bottom - rect.top, 48);
+    // JPEG keeps the colour only nearly.
+    EXPECT_TRUE(waitUntil([&] { return visiblePartShows(window, kPictureColour, 8); }, kWindowBoundMs))
+        << "the picture is not drawn";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SplashFormatTest, ::testing::Values(L"png", L"gif", L"jpg"),
+                         [](const auto& info) {
+                             return std::string(info.param, info.param + std::wcslen(info.param));
+                         });
 
 // Only the exact "true" gives the class its drop shadow.
 struct ShadowCase {
