@@ -14,9 +14,12 @@
 
 namespace velmar {
 
+// The bytes of one UTF-16 unit in value data. Not sizeof(wchar_t): the
+// parsers also build natively, where a wchar_t is wider.
+inline constexpr size_t kValueUnitBytes = 2;
 // A path has at most 32767 UTF-16 units; a value larger than that and its
 // terminator names no folder, and is not read.
-inline constexpr DWORD kLongestPathValue = (32767 + 1) * sizeof(wchar_t);
+inline constexpr DWORD kLongestPathValue = (32767 + 1) * kValueUnitBytes;
 // Reads of a value that keeps growing between the size query and the read.
 inline constexpr int kValueReadAttempts = 3;
 
