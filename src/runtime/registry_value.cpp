@@ -73,7 +73,7 @@ bool isUsablePath(std::wstring_view text)
 std::wstring readFolderValue(const ValueQuery& query)
 {
     std::wstring text = readText(query);
-    return isUsablePath(text) ? text : std::wstring();
+    return isUsablePath(text) && text.size() <= kLongestPath ? text : std::wstring();
 }
 
 std::wstring readFolderValue(HKEY key, std::wstring_view valueName)
