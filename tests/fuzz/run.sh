@@ -3,7 +3,7 @@
 # and runs each for SECONDS (default 3), starting from its seeds in
 # corpus/<target>. The inputs a run finds stay in build/fuzz/corpus, so a
 # later run goes on from them; a crashing input is left in
-# build/fuzz/artifacts. A longer run: tests/fuzz/run.sh 600
+# build/fuzz/artifacts. A longer run: tests/fuzz/run.sh 60
 set -euo pipefail
 
 seconds=${1:-3}
