@@ -9,7 +9,10 @@ build_packages=(cmake ninja-build make g++-mingw-w64-x86-64-posix g++-mingw-w64-
 # libgstreamer-plugins-base1.0-0:i386 is a dependency of wine32 that apt's
 # resolver gives up on when it has to be taken from the release itself
 # (below); naming it lets it through.
-test_packages=(googletest wine wine64 wine32:i386 libgstreamer-plugins-base1.0-0:i386 xvfb qemu-user gcc gcc-multilib)
+# clang, its libFuzzer and sanitizer runtimes and its linker, of one
+# version: the native fuzz build of the parsers (tests/fuzz).
+test_packages=(googletest wine wine64 wine32:i386 libgstreamer-plugins-base1.0-0:i386 xvfb qemu-user gcc gcc-multilib
+               clang-14 libclang-rt-14-dev lld-14)
 
 wanted=("${build_packages[@]}")
 if [ "${1:-}" = "--with-tests" ]; then

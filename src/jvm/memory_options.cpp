@@ -5,11 +5,32 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <limits>
+
 namespace velmar {
 
 namespace {
 
 constexpr uint64_t kKilobyte = 1024;
+// The largest size a converted form gives: decimalText shows it as a
+// positive number. An INI value can ask for any share of the memory and
+// any bound; what lies beyond is this size, which the VM then refuses,
+// rather than a product that wraps round to a small or negative one.
+constexpr uint64_t kLargestSizeKb = std::numeric_limits<int64_t>::max();
+
+uint64_t megabytesInKb(uint64_t megabytes)
+{
+    return megabytes > kLargestSizeKb / kKilobyte ? kLargestSizeKb : megabytes * kKilobyte;
+}
+
+uint64_t shareInKb(uint64_t bytes, uint64_t percent)
+{
+    const double share =
+        static_cast<double>(bytes / kKilobyte) * (static_cast<double>(percent) / 100.0);
+    return share >= static_cast<double>(kLargestSizeKb) ? kLargestSizeKb
+                                                         : static_cast<uint64_t>(share);
+}
 
 bool isDigit(wchar_t c)
 {
@@ -100,16 +121,14 @@ std::wstring convertMemoryForm(std::wstring_view token, const MemoryFacts& memor
 
     const bool ofAddressSpace = token.back() == L'T' || token.back() == L't';
     const uint64_t base = ofAddressSpace ? memory.availableVirtual : memory.totalPhysical;
-    auto sizeKb = static_cast<uint64_t>(static_cast<double>(base / kKilobyte) *
-                                        (static_cast<double>(percent) / 100.0));
-    if (maximumMb != 0 && sizeKb > maximumMb * kKilobyte) {
-        sizeKb = maximumMb * kKilobyte;
+    uint64_t sizeKb = shareInKb(base, percent);
+    if (maximumMb != 0 && sizeKb > megabytesInKb(maximumMb)) {
+        sizeKb = megabytesInKb(maximumMb);
     }
     // The minimum is applied last, so it wins over a smaller maximum.
-    if (sizeKb < minimumMb * kKilobyte) {
-        sizeKb = minimumMb * kKilobyte;
-    }
-    return std::wstring(token.substr(0, run.valueStart)) + decimalText(sizeKb) + L"K";
+    sizeKb = std::max(sizeKb, megabytesInKb(minimumMb));
+    return std::wstring(token.substr(0, run.valueStart)) +
+           decimalText(static_cast<long long>(sizeKb)) + L"K";
 }
 
 std::wstring processVmToken(Launcher& launcher, std::wstring_view token)

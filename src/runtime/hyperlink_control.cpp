@@ -6,7 +6,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstring>
 #include <cwchar>
 #include <string_view>
 
@@ -15,7 +14,6 @@ namespace velmar {
 namespace {
 
 constexpr const wchar_t* kColourKey = L"Software\\Microsoft\\Internet Explorer\\Settings";
-constexpr size_t kMaxColourChars = 12;  // with the terminating NUL
 constexpr UINT_PTR kToolId = 1;
 
 // The static types that draw no text: icon, frames and rectangles,
@@ -41,7 +39,7 @@ UINT alignmentOf(LONG_PTR style)
 
 std::optional<COLORREF> readColour(HKEY key, const wchar_t* name)
 {
-    BYTE data[kMaxColourChars * sizeof(wchar_t)] = {};
+    BYTE data[kMaxColourChars * kColourUnitBytes] = {};
     DWORD size = sizeof data;
     DWORD type = REG_NONE;
     if (::RegQueryValueExW(key, name, nullptr, &type, data, &size) != ERROR_SUCCESS) {
@@ -51,36 +49,6 @@ std::optional<COLORREF> readColour(HKEY key, const wchar_t* name)
 }
 
 }  // namespace
-
-std::optional<COLORREF> parseAnchorColour(DWORD type, std::span<const BYTE> data)
-{
-    if (type != REG_SZ && type != REG_EXPAND_SZ) {
-        return std::nullopt;
-    }
-    const size_t chars = data.size() / sizeof(wchar_t);
-    if (data.size() % sizeof(wchar_t) != 0 || chars == 0 || chars > kMaxColourChars) {
-        return std::nullopt;
-    }
-    std::wstring text(chars, L'\0');
-    std::memcpy(text.data(), data.data(), data.size());
-    if (text.back() != L'\0') {
-        return std::nullopt;
-    }
-    text.pop_back();
-    const size_t firstComma = text.find(L',');
-    const size_t secondComma =
-        firstComma == std::wstring::npos ? std::wstring::npos : text.find(L',', firstComma + 1);
-    if (secondComma == std::wstring::npos || secondComma + 1 == text.size()) {
-        return std::nullopt;
-    }
-    const int red = static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
-    const int green = static_cast<int>(std::wcstol(text.c_str() + firstComma + 1, nullptr, 10));
-    const int blue = static_cast<int>(std::wcstol(text.c_str() + secondComma + 1, nullptr, 10));
-    if (red == -1 || green == -1) {
-        return std::nullopt;
-    }
-    return RGB(red & 0xFF, green & 0xFF, blue & 0xFF);
-}
 
 HyperlinkControl::~HyperlinkControl()
 {

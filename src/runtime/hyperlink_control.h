@@ -5,25 +5,18 @@
 // control when the control is destroyed.
 #pragma once
 
+#include "runtime/anchor_colour.h"
 #include "support/handles.h"
 
 #include <windows.h>
 
-#include <cstddef>
 #include <optional>
-#include <span>
 #include <string>
 
 namespace velmar {
 
 inline constexpr COLORREF kDefaultLinkColour = RGB(0, 0, 255);
 inline constexpr COLORREF kDefaultVisitedColour = RGB(128, 0, 128);
-
-// A colour value as the browser settings keep it, "r,g,b": only a string
-// type, at most 12 characters with its terminating NUL, and ending with it;
-// each number cut to its low 8 bits; nothing for a missing comma, an empty
-// blue, or a red or green that reads as -1.
-std::optional<COLORREF> parseAnchorColour(DWORD type, std::span<const BYTE> data);
 
 class HyperlinkControl {
 public:

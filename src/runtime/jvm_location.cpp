@@ -128,6 +128,20 @@ std::optional<size_t> ntHeadersOffset(std::span<const unsigned char> image)
     return offset;
 }
 
+std::optional<WORD> imageMachine(std::span<const unsigned char> image)
+{
+    const std::optional<size_t> offset = ntHeadersOffset(image);
+    if (!offset) {
+        return std::nullopt;
+    }
+    // The headers are read in place: loading Dbghelp for ImageNtHeader
+    // would cost the start a library for what two reads tell.
+    if (readAt<DWORD>(image, *offset) != IMAGE_NT_SIGNATURE) {
+        return std::nullopt;
+    }
+    return readAt<WORD>(image, *offset + sizeof(DWORD) + offsetof(IMAGE_FILE_HEADER, Machine));
+}
+
 bool belongsToOtherArchitecture(WORD machine, const BuildTraits& traits)
 {
     return (machine == kMachineI386) == traits.relaunchWhenI386;
@@ -139,16 +153,7 @@ std::optional<WORD> libraryMachine(const std::wstring& path)
     if (!mapWholeFile(path, mapped)) {
         return std::nullopt;
     }
-    const std::optional<size_t> offset = ntHeadersOffset(mapped.bytes());
-    if (!offset) {
-        return std::nullopt;
-    }
-    // The headers are read in place: loading Dbghelp for ImageNtHeader
-    // would cost the start a library for what two reads tell.
-    if (readAt<DWORD>(mapped.bytes(), *offset) != IMAGE_NT_SIGNATURE) {
-        return std::nullopt;
-    }
-    return readAt<WORD>(mapped.bytes(), *offset + sizeof(DWORD) + offsetof(IMAGE_FILE_HEADER, Machine));
+    return imageMachine(mapped.bytes());
 }
 
 void checkArchitecture(Launcher& launcher)

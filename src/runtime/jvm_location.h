@@ -39,6 +39,10 @@ bool hasJavaDll(std::wstring_view folder);
 // anything else, so no field is ever read from beyond the file's end.
 std::optional<size_t> ntHeadersOffset(std::span<const unsigned char> image);
 
+// The Machine field of the NT headers of a file image; nothing when
+// ntHeadersOffset finds none or the NT signature is wrong.
+std::optional<WORD> imageMachine(std::span<const unsigned char> image);
+
 // Whether a VM built for `machine` cannot be hosted by the given build.
 bool belongsToOtherArchitecture(WORD machine, const BuildTraits& traits);
 

@@ -3,7 +3,6 @@
 #include "support/environment.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace velmar {
@@ -52,11 +51,16 @@ std::wstring textOfValue(DWORD type, std::span<const BYTE> data)
     if (!isTextType(type)) {
         return {};
     }
-    std::wstring text((data.size() + 1) / sizeof(wchar_t), L'\0');
-    if (!data.empty()) {
-        std::memcpy(text.data(), data.data(), data.size());
+    std::wstring text;
+    text.reserve((data.size() + 1) / kValueUnitBytes);
+    for (size_t at = 0; at < data.size(); at += kValueUnitBytes) {
+        const unsigned high = at + 1 < data.size() ? data[at + 1] : 0;
+        const auto unit = static_cast<wchar_t>(data[at] | (high << 8));
+        if (unit == L'\0') {
+            break;
+        }
+        text.push_back(unit);
     }
-    text.resize(std::min(text.find(L'\0'), text.size()));
     return text;
 }
 
@@ -69,7 +73,7 @@ bool isUsablePath(std::wstring_view text)
 std::wstring readFolderValue(const ValueQuery& query)
 {
     std::wstring text = readText(query);
-    return isUsablePath(text) ? text : std::wstring();
+    return isUsablePath(text) && text.size() <= kLongestPath ? text : std::wstring();
 }
 
 std::wstring readFolderValue(HKEY key, std::wstring_view valueName)

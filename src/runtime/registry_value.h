@@ -14,9 +14,13 @@
 
 namespace velmar {
 
+// The bytes of one UTF-16 unit in value data. Not sizeof(wchar_t): the
+// parsers also build natively, where a wchar_t is wider.
+inline constexpr size_t kValueUnitBytes = 2;
 // A path has at most 32767 UTF-16 units; a value larger than that and its
 // terminator names no folder, and is not read.
-inline constexpr DWORD kLongestPathValue = (32767 + 1) * sizeof(wchar_t);
+inline constexpr size_t kLongestPath = 32767;
+inline constexpr DWORD kLongestPathValue = (kLongestPath + 1) * kValueUnitBytes;
 // Reads of a value that keeps growing between the size query and the read.
 inline constexpr int kValueReadAttempts = 3;
 
@@ -36,8 +40,9 @@ bool isUsablePath(std::wstring_view text);
 
 // The folder the value names: its text, with environment references
 // expanded for REG_EXPAND_SZ. Empty when the value is missing, cannot be
-// read, is not text, is larger than kLongestPathValue, or is not a usable
-// path.
+// read, is not text, is larger than kLongestPathValue, has a text longer
+// than kLongestPath (no terminator, or an expansion that grew), or is not a
+// usable path.
 std::wstring readFolderValue(const ValueQuery& query);
 std::wstring readFolderValue(HKEY key, std::wstring_view valueName);
 

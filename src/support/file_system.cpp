@@ -66,8 +66,6 @@ std::wstring withoutAddedPrefix(std::wstring path, std::wstring_view original)
     return path;
 }
 
-using StampFormatter = int(WINAPI*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
-
 // The picture formatted into at most kStampCapacity characters, the
 // terminator included; nullopt when the formatter fails, for instance
 // because the text would be longer. The buffer is read only as far as the
@@ -258,7 +256,8 @@ bool removeFolder(std::wstring_view path)
     return ::RemoveDirectoryW(withLongPathPrefix(path).c_str()) != FALSE;
 }
 
-void expandTimestamp(std::wstring& name, const SYSTEMTIME& time)
+void expandTimestamp(std::wstring& name, const SYSTEMTIME& time, StampFormatter formatTime,
+                     StampFormatter formatDate)
 {
     size_t first = name.find(L'%');
     if (first == std::wstring::npos) {
@@ -273,9 +272,9 @@ void expandTimestamp(std::wstring& name, const SYSTEMTIME& time)
             picture.replace(at, 1, millis);
         }
     }
-    std::optional<std::wstring> timeText = formatStamp(::GetTimeFormatW, time, picture);
+    std::optional<std::wstring> timeText = formatStamp(formatTime, time, picture);
     std::optional<std::wstring> dateText =
-        timeText ? formatStamp(::GetDateFormatW, time, *timeText) : std::nullopt;
+        timeText ? formatStamp(formatDate, time, *timeText) : std::nullopt;
     if (dateText) {
         name = name.substr(0, first) + *dateText + name.substr(last + 1);
     }

@@ -91,10 +91,16 @@ DWORD queryPathInfo(std::wstring_view path, PathInfo& info);
 bool pathExists(std::wstring_view path);
 bool removeFolder(std::wstring_view path);
 
+// The signature of GetTimeFormatW and GetDateFormatW, so that the parsers'
+// native build can put formatters of its own in their place.
+using StampFormatter = int(WINAPI*)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
+
 // Replaces the text from the first to the last "%" by the time formatted
 // with the picture between them ("L" stands for the milliseconds). The name
 // stays as it is when either formatter fails or its text would exceed 260
 // characters.
-void expandTimestamp(std::wstring& name, const SYSTEMTIME& time);
+void expandTimestamp(std::wstring& name, const SYSTEMTIME& time,
+                     StampFormatter formatTime = ::GetTimeFormatW,
+                     StampFormatter formatDate = ::GetDateFormatW);
 
 }  // namespace velmar

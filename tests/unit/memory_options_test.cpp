@@ -64,6 +64,11 @@ TEST(MemoryFormTest, ConvertsShareOfPhysicalOrAvailableMemory)
         {L"-Xms10t", L"-Xms209715K"},            // truncated, not rounded
         {L"-XmxP", L"-XmxP0K"},
         {L"-Xmx:512P", L"-Xmx524288K"},
+        // Beyond what a size can say: the largest size, never a product
+        // that wraps round (found by fuzzing).
+        {L"-Xmx1000000000000000P", L"-Xmx9223372036854775807K"},
+        {L"-Xmx1:18014398509481984P", L"-Xmx9223372036854775807K"},
+        {L"-Xmx25:0:18014398509481984P", L"-Xmx4194304K"},
     };
     for (const auto& [token, converted] : cases) {
         EXPECT_TRUE(isMemoryForm(token)) << ::testing::PrintToString(std::wstring(token));

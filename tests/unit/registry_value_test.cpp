@@ -159,6 +159,16 @@ TEST(ReadFolderValueTest, ReadsNoDataOfValuesThatNameNoFolder)
         {"empty", {REG_SZ, {}}},
         {"longer than a path", {REG_SZ, Bytes(kLongestPathValue + 2, 0x41)}},
     };
+    // Of the largest size read, but without a terminator: one unit more
+    // than a path holds (found by fuzzing).
+    const std::pair<const char*, Stored> readButTooLong[] = {
+        {"largest size without terminator", {REG_SZ, Bytes(kLongestPathValue, 0x41)}},
+        {"odd size one past the largest text", {REG_SZ, Bytes(kLongestPathValue - 1, 0x41)}},
+    };
+    for (const auto& [name, stored] : readButTooLong) {
+        ChangingValue value({stored});
+        EXPECT_EQ(readChanging(value).size(), 0u) << name;
+    }
     for (const auto& [name, stored] : cases) {
         ChangingValue value({stored});
         EXPECT_EQ(readChanging(value), L"") << name;
