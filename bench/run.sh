@@ -90,9 +90,10 @@ alternately after a warm-up, on the stub runtime of the tests, under Wine.
 to its call of JNI_CreateJavaVM, as the stub runtime records them; "ratio"
 and "diff" are the medians of the pairwise ratios and differences. Times in
 milliseconds. "typical, GUI host" times the launcher against the host made
-to call DefWindowProcW first, as the launcher's entry point does: that maps
-user32 and what it brings (gdi32, win32u, imm32 and more under Wine), which
-a real jvm.dll imports anyway but the stub runtime does not.
+to call DefWindowProcW first, as the launcher's entry point does, before
+it loads jvm.dll: that maps user32 and what it brings (gdi32, win32u, imm32
+and more under Wine). The stub runtime, like a real jvm.dll, imports user32
+itself, so the plain host maps it too, only later.
 
 HEAD
         echo "Recorded $(date -u '+%Y-%m-%d %H:%M UTC') on $(uname -srm), $(nproc) cores," \
