@@ -103,14 +103,26 @@ inline constexpr SettingKey kErrorAppendKey{kApplicationSection, L"Error Append"
 inline constexpr SettingKey kCmdKey{kApplicationSection, L"Cmd", Layering::appendSection,
                                     LetterCase::freeText, L"none"};
 
-inline constexpr std::array<const SettingKey*, 26> kSettingKeys = {
+// Read when the splash starts, from the launcher's own file alone.
+inline constexpr SettingKey kSplashScreenKey{kDisplaySection, L"Splash Screen", Layering::plainOnly,
+                                             LetterCase::freeText, L"no splash"};
+inline constexpr SettingKey kSplashShadowKey{kDisplaySection, L"Splash Screen Shadow",
+                                             Layering::plainOnly, LetterCase::exact, L"no shadow"};
+inline constexpr SettingKey kPreferNativeSplashKey{kDisplaySection, L"Preffer Native Splash Screen",
+                                                   Layering::plainOnly, LetterCase::anyCase,
+                                                   L"velmar's window"};
+inline constexpr SettingKey kSplashAutoCloseKey{kDisplaySection, L"Splash Screen Auto Close",
+                                                Layering::plainOnly, LetterCase::anyCase, L"stays up"};
+
+inline constexpr std::array<const SettingKey*, 30> kSettingKeys = {
     &kProductNameKey,     &kProductCodeKey,     &kMainClassKey,       &kMinimumVersionKey,
     &kMaximumVersionKey,  &kPreferredVersionsKey, &kJrePathKey,       &kJvmTypeKey,
     &kJvmSourceKey,       &kVmProviderKey,      &kSystemPathKey,      &kLibraryPathKey,
     &kVmParametersKey,    &kClassPathKey,       &kApplicationTypeKey, &kSingleInstanceKey,
     &kFailureCheckKey,    &kOverrideWorkingDirKey, &kPairProductKey,  &kPairReturnCodeKey,
     &kEmbeddedJarKey,     &kOutputFileKey,      &kOutputAppendKey,    &kErrorFileKey,
-    &kErrorAppendKey,     &kCmdKey,
+    &kErrorAppendKey,     &kCmdKey,             &kSplashScreenKey,    &kSplashShadowKey,
+    &kPreferNativeSplashKey, &kSplashAutoCloseKey,
 };
 
 // The key's value; the append section is consulted only where the key

@@ -77,7 +77,7 @@ void ErrorBox::operator()(const wchar_t* text) const noexcept
 {
     // MessageBoxW directly: ShowErrorBox copies the text, and this may be
     // the text of a process without memory.
-    ::MessageBoxW(owner != nullptr ? *owner : nullptr, text, nullptr, MB_ICONERROR);
+    ::MessageBoxW(owner != nullptr ? owner->load() : nullptr, text, nullptr, MB_ICONERROR);
 }
 
 namespace detail {

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <exception>
 #include <string>
 #include <utility>
@@ -26,7 +27,7 @@ std::wstring failureText(const std::exception_ptr& failure);
 // window `*owner` holds when the box is shown (the splash window, which a
 // thread of its own may publish meanwhile); no owner without one.
 struct ErrorBox {
-    const HWND* owner = nullptr;
+    const std::atomic<HWND>* owner = nullptr;
     void operator()(const wchar_t* text) const noexcept;
 };
 

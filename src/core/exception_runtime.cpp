@@ -5,11 +5,14 @@
 //   fiber-local slot instead of libstdc++'s thread-local variable, which
 //   this toolchain emulates through that library; the state is freed when
 //   its thread ends, as the emulation did;
-// - the one-time set-up of the x86 table unwinder (pthread_once).
+// - the one-time set-up of the x86 table unwinder (pthread_once);
+// - the mutexes of the unwinder and of the exception allocator's
+//   emergency pool, each a critical section.
 // A program that also links the POSIX threads library (std::thread) gets
 // pthread_once twice and does not link: it must not take this file.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cxxabi.h>
 
@@ -62,9 +65,73 @@ Globals* globalsOfThisThread() noexcept
     return globals;
 }
 
+// The library's mutex is one pointer-sized word: its static initialiser
+// is -1; here it then holds the critical section, made on first use.
+constexpr intptr_t kMutexInitialiser = -1;
+constexpr int kNoMemory = 12;  // ENOMEM
+
+CRITICAL_SECTION* sectionOf(intptr_t* mutex) noexcept
+{
+    void** word = reinterpret_cast<void**>(mutex);
+    void* current = ::InterlockedCompareExchangePointer(word, nullptr, nullptr);
+    if (current != nullptr && current != reinterpret_cast<void*>(kMutexInitialiser)) {
+        return static_cast<CRITICAL_SECTION*>(current);
+    }
+    auto* fresh = static_cast<CRITICAL_SECTION*>(::HeapAlloc(::GetProcessHeap(), 0, sizeof(CRITICAL_SECTION)));
+    if (fresh == nullptr) {
+        return nullptr;
+    }
+    ::InitializeCriticalSection(fresh);
+    void* previous = ::InterlockedCompareExchangePointer(word, fresh, current);
+    if (previous == current) {
+        return fresh;
+    }
+    // Another thread made one first.
+    ::DeleteCriticalSection(fresh);
+    ::HeapFree(::GetProcessHeap(), 0, fresh);
+    return static_cast<CRITICAL_SECTION*>(previous);
+}
+
 }  // namespace
 
 extern "C" {
+
+int pthread_mutex_init(intptr_t* mutex, const unsigned*)
+{
+    *mutex = kMutexInitialiser;
+    return 0;
+}
+
+int pthread_mutex_destroy(intptr_t* mutex)
+{
+    if (*mutex != kMutexInitialiser && *mutex != 0) {
+        auto* section = reinterpret_cast<CRITICAL_SECTION*>(*mutex);
+        ::DeleteCriticalSection(section);
+        ::HeapFree(::GetProcessHeap(), 0, section);
+    }
+    *mutex = kMutexInitialiser;
+    return 0;
+}
+
+int pthread_mutex_lock(intptr_t* mutex)
+{
+    CRITICAL_SECTION* section = sectionOf(mutex);
+    if (section == nullptr) {
+        return kNoMemory;
+    }
+    ::EnterCriticalSection(section);
+    return 0;
+}
+
+int pthread_mutex_unlock(intptr_t* mutex)
+{
+    CRITICAL_SECTION* section = sectionOf(mutex);
+    if (section == nullptr) {
+        return kNoMemory;
+    }
+    ::LeaveCriticalSection(section);
+    return 0;
+}
 
 __cxxabiv1::__cxa_eh_globals* __cxxabiv1::__cxa_get_globals() noexcept
 {

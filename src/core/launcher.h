@@ -12,6 +12,7 @@
 
 #include <jni.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,7 +56,9 @@ public:
     JavaVersion maximumVersion;
     std::vector<std::wstring> arguments;
     std::unique_ptr<NativeSplashWindow> nativeSplash;
-    HWND splashWindow = nullptr;
+    // Written by the splash thread, read by any thread that shows a box;
+    // the auto-closing splash clears it while the others may read it.
+    std::atomic<HWND> splashWindow{nullptr};
     bool isService = false;
     bool jdkSelected = false;
     bool jreSelected = false;

@@ -56,6 +56,13 @@ std::optional<std::string> encodePathEntry(std::wstring_view entry, UINT codePag
 
 std::optional<std::string> encodePathList(std::wstring_view list, UINT codePage)
 {
+    // Mostly every entry can be written as it is: then one conversion of
+    // the whole list gives what the entries' conversions would. A class
+    // path of ten thousand jars is otherwise as many conversions.
+    std::optional<NarrowText> whole = toCodePage(list, codePage);
+    if (!whole || !whole->lossy) {
+        return bytesOf(std::move(whole));
+    }
     std::string encoded;
     for (size_t start = 0;;) {
         const size_t end = std::min(list.find(L';', start), list.size());

@@ -218,6 +218,49 @@ void startLinger(DWORD milliseconds)
     }
 }
 
+// The application's own window: after the delay a visible top-level
+// window, kept for kApplicationWindowLifeMs while its messages are served.
+constexpr DWORD kApplicationWindowLifeMs = 3000;
+
+DWORD WINAPI applicationWindowThread(void* delay)
+{
+    ::Sleep(static_cast<DWORD>(reinterpret_cast<uintptr_t>(delay)));
+    WNDCLASSEXW description{};
+    description.cbSize = sizeof description;
+    description.lpfnWndProc = ::DefWindowProcW;
+    description.hInstance = ::GetModuleHandleW(nullptr);
+    description.lpszClassName = L"StubApplicationWindow";
+    ::RegisterClassExW(&description);
+    HWND window = ::CreateWindowExW(0, description.lpszClassName, L"Stub application", WS_OVERLAPPEDWINDOW,
+        100, 100, 300, 200, nullptr, nullptr, description.hInstance, nullptr);
+    if (window == nullptr) {
+        recordCall("window failed");
+        return 1;
+    }
+    ::ShowWindow(window, SW_SHOWNORMAL);
+    recordCall("window shown");
+    const ULONGLONG end = ::GetTickCount64() + kApplicationWindowLifeMs;
+    for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::DispatchMessageW(&message);
+        }
+    }
+    ::DestroyWindow(window);
+    recordCall("window closed");
+    return 0;
+}
+
+void startApplicationWindow(DWORD delay)
+{
+    velmar::UniqueHandle thread(::CreateThread(
+        nullptr, 0, applicationWindowThread, reinterpret_cast<void*>(static_cast<uintptr_t>(delay)), 0, nullptr));
+    if (thread) {
+        vm().javaThreads.push_back(std::move(thread));
+    }
+}
+
 long numberProperty(const char* name, long fallback)
 {
     auto text = property(name);
@@ -250,6 +293,9 @@ Outcome runApplication(Invocation& call)
     }
     if (property("stub.linger")) {
         startLinger(static_cast<DWORD>(numberProperty("stub.linger", 0)));
+    }
+    if (property("stub.window")) {
+        startApplicationWindow(static_cast<DWORD>(numberProperty("stub.window", 0)));
     }
     if (property("stub.exit")) {
         exitVm(numberProperty("stub.exit", 0));

@@ -268,6 +268,25 @@ long long sinceProcessStart()
     return ticks(now) - ticks(created);
 }
 
+BOOL CALLBACK recordWindow(HWND window, LPARAM)
+{
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    if (processId == ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
+        wchar_t name[256] = {};
+        const int length = ::GetClassNameW(window, name, 256);
+        record("window", hexUnits(std::u16string(name, name + (length > 0 ? length : 0))));
+    }
+    return TRUE;
+}
+
+// The class of each visible top-level window of the process at the
+// creation of the VM: what the launcher shows while the runtime starts.
+void recordWindows()
+{
+    ::EnumWindows(recordWindow, 0);
+}
+
 // The process's peak working set and every module of it at the creation of
 // the VM, by file name: what a start has used and loaded before the runtime
 // begins, for the start-up benchmark.
@@ -324,6 +343,7 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* args)
     recordEnvironment();
     recordDependency();
     recordModules();
+    recordWindows();
     jint result = createVm(static_cast<const JavaVMInitArgs*>(args), pvm, penv);
     record("create", std::to_string(result));
     return result;

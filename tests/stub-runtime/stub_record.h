@@ -43,6 +43,8 @@ struct StubRecord {
     std::wstring dependencyPath;
     // File names of the modules loaded when JNI_CreateJavaVM was called.
     std::vector<std::wstring> modules;
+    // Classes of the process's visible top-level windows at JNI_CreateJavaVM.
+    std::vector<std::wstring> windowClasses;
     unsigned long long peakWorkingSet = 0;  // bytes, at JNI_CreateJavaVM
 
     bool called(const std::string& call) const;

@@ -24,7 +24,10 @@ binfmt_name=velmar-qemu-i386
 wine_environment() {
     export WINEPREFIX="$state/prefix"
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES='mscoree,mshtml='
+    # VELMAR_WINE_DLL_OVERRIDES adds to them (a test run's own choice). A
+    # process started from a Windows program takes its overrides from
+    # here, not from the environment block it was given.
+    export WINEDLLOVERRIDES="mscoree,mshtml=${VELMAR_WINE_DLL_OVERRIDES:+;$VELMAR_WINE_DLL_OVERRIDES}"
     # A literal $LIB: the dynamic loader picks the shim of the process's own
     # word size. The 32-bit copy mends qemu's mmap; the 64-bit copy lets the
     # wineserver reach a 32-bit process's memory where qemu keeps it.

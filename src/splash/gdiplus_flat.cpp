@@ -1,0 +1,218 @@
+#include "splash/gdiplus_flat.h"
+
+#include <utility>
+
+namespace velmar {
+
+namespace {
+
+// The flat API's own types, as its headers declare them; every handle is
+// opaque here.
+using GpStatus = int;
+using GpHandle = void*;
+constexpr GpStatus kOk = 0;
+constexpr int kInterpolationHighQualityBicubic = 7;
+constexpr int kWrapModeTileFlipXY = 3;
+constexpr int kUnitPixel = 2;
+constexpr DWORD kOpaqueBlack = 0xFF000000;
+
+struct StartupInput {
+    UINT32 version = 1;
+    void* debugEventCallback = nullptr;
+    BOOL suppressBackgroundThread = FALSE;
+    BOOL suppressExternalCodecs = FALSE;
+};
+
+struct FlatApi {
+    GpStatus(WINAPI* startup)(ULONG_PTR*, const StartupInput*, void*) = nullptr;
+    GpStatus(WINAPI* createBitmapFromFile)(const WCHAR*, GpHandle*) = nullptr;
+    GpStatus(WINAPI* getImageWidth)(GpHandle, UINT*) = nullptr;
+    GpStatus(WINAPI* getImageHeight)(GpHandle, UINT*) = nullptr;
+    GpStatus(WINAPI* createFromHdc)(HDC, GpHandle*) = nullptr;
+    GpStatus(WINAPI* setInterpolationMode)(GpHandle, int) = nullptr;
+    GpStatus(WINAPI* createImageAttributes)(GpHandle*) = nullptr;
+    GpStatus(WINAPI* setImageAttributesWrapMode)(GpHandle, int, DWORD, BOOL) = nullptr;
+    GpStatus(WINAPI* drawImageRectRectI)(GpHandle, GpHandle, INT, INT, INT, INT, INT, INT, INT, INT,
+                                         int, GpHandle, void*, void*) = nullptr;
+    GpStatus(WINAPI* deleteGraphics)(GpHandle) = nullptr;
+    GpStatus(WINAPI* disposeImageAttributes)(GpHandle) = nullptr;
+    GpStatus(WINAPI* disposeImage)(GpHandle) = nullptr;
+};
+
+template <typename Function>
+bool bind(HMODULE module, const char* name, Function& slot)
+{
+    slot = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    return slot != nullptr;
+}
+
+// Only the system folder is searched: a gdiplus.dll beside the launcher or
+// on Path would otherwise run its code in the launcher's process.
+FlatApi loadFlatApi()
+{
+    UniqueModule library(::LoadLibraryExW(L"gdiplus.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!library) {
+        return {};
+    }
+    HMODULE module = library.get();
+    FlatApi api;
+    const bool complete =
+        bind(module, "GdiplusStartup", api.startup) &&
+        bind(module, "GdipCreateBitmapFromFile", api.createBitmapFromFile) &&
+        bind(module, "GdipGetImageWidth", api.getImageWidth) &&
+        bind(module, "GdipGetImageHeight", api.getImageHeight) &&
+        bind(module, "GdipCreateFromHDC", api.createFromHdc) &&
+        bind(module, "GdipSetInterpolationMode", api.setInterpolationMode) &&
+        bind(module, "GdipCreateImageAttributes", api.createImageAttributes) &&
+        bind(module, "GdipSetImageAttributesWrapMode", api.setImageAttributesWrapMode) &&
+        bind(module, "GdipDrawImageRectRectI", api.drawImageRectRectI) &&
+        bind(module, "GdipDeleteGraphics", api.deleteGraphics) &&
+        bind(module, "GdipDisposeImageAttributes", api.disposeImageAttributes) &&
+        bind(module, "GdipDisposeImage", api.disposeImage);
+    ULONG_PTR token = 0;
+    const StartupInput input;
+    if (!complete || api.startup(&token, &input, nullptr) != kOk) {
+        return {};
+    }
+    // The module and the token stay for the life of the process.
+    library.release();
+    return api;
+}
+
+// GDI+ is started once per process. InitOnce rather than a function-local
+// static: the compiler's guard for one brings the POSIX threads library
+// into the launcher.
+INIT_ONCE flatApiLoad = INIT_ONCE_STATIC_INIT;
+FlatApi flatApi;
+
+BOOL CALLBACK loadFlatApiOnce(INIT_ONCE*, void*, void**) noexcept
+{
+    flatApi = loadFlatApi();
+    return TRUE;
+}
+
+// The flat API once GDI+ runs; null when it cannot be had.
+const FlatApi* gdiplus()
+{
+    ::InitOnceExecuteOnce(&flatApiLoad, loadFlatApiOnce, nullptr, nullptr);
+    return flatApi.startup != nullptr ? &flatApi : nullptr;
+}
+
+class MemoryContext {
+public:
+    explicit MemoryContext(HDC compatibleWith) : dc_(::CreateCompatibleDC(compatibleWith)) {}
+    ~MemoryContext()
+    {
+        if (dc_ != nullptr) {
+            ::DeleteDC(dc_);
+        }
+    }
+    MemoryContext(const MemoryContext&) = delete;
+    MemoryContext& operator=(const MemoryContext&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+class ScreenContext {
+public:
+    ScreenContext() : dc_(::GetDC(nullptr)) {}
+    ~ScreenContext()
+    {
+        if (dc_ != nullptr) {
+            ::ReleaseDC(nullptr, dc_);
+        }
+    }
+    ScreenContext(const ScreenContext&) = delete;
+    ScreenContext& operator=(const ScreenContext&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+}  // namespace
+
+SplashImage::~SplashImage()
+{
+    discard();
+}
+
+bool SplashImage::load(const std::wstring& path)
+{
+    discard();
+    const FlatApi* api = gdiplus();
+    if (api == nullptr) {
+        return false;
+    }
+    lastStatus_ = api->createBitmapFromFile(path.c_str(), &image_);
+    if (lastStatus_ != kOk) {
+        image_ = nullptr;
+    }
+    return lastStatus_ == kOk;
+}
+
+void SplashImage::discard()
+{
+    if (void* image = std::exchange(image_, nullptr)) {
+        gdiplus()->disposeImage(image);
+    }
+}
+
+unsigned SplashImage::width() const
+{
+    UINT width = 0;
+    if (image_ == nullptr || gdiplus()->getImageWidth(image_, &width) != kOk) {
+        return 0;
+    }
+    return width;
+}
+
+unsigned SplashImage::height() const
+{
+    UINT height = 0;
+    if (image_ == nullptr || gdiplus()->getImageHeight(image_, &height) != kOk) {
+        return 0;
+    }
+    return height;
+}
+
+bool SplashImage::renderInto(UniqueGdiObject& slot, const RECT& rect)
+{
+    slot.reset();
+    const ScreenContext screen;
+    slot.reset(::CreateCompatibleBitmap(screen.get(), rect.right - rect.left, rect.bottom - rect.top));
+    const MemoryContext memory(screen.get());
+    if (!slot || memory.get() == nullptr || image_ == nullptr) {
+        return false;
+    }
+    const HGDIOBJ previous = ::SelectObject(memory.get(), slot.get());
+    const FlatApi& api = *gdiplus();
+    GpHandle graphics = nullptr;
+    GpHandle attributes = nullptr;
+    GpStatus status = api.createFromHdc(memory.get(), &graphics);
+    if (status == kOk) {
+        api.setInterpolationMode(graphics, kInterpolationHighQualityBicubic);
+        status = api.createImageAttributes(&attributes);
+    }
+    if (status == kOk) {
+        api.setImageAttributesWrapMode(attributes, kWrapModeTileFlipXY, kOpaqueBlack, FALSE);
+        status = api.drawImageRectRectI(graphics, image_, rect.left, rect.top, rect.right, rect.bottom, 0, 0,
+                                        static_cast<INT>(width()), static_cast<INT>(height()), kUnitPixel,
+                                        attributes, nullptr, nullptr);
+    }
+    if (attributes != nullptr) {
+        api.disposeImageAttributes(attributes);
+    }
+    if (graphics != nullptr) {
+        api.deleteGraphics(graphics);
+    }
+    ::SelectObject(memory.get(), previous);
+    if (status != kOk) {
+        lastStatus_ = status;
+    }
+    return status == kOk;
+}
+
+}  // namespace velmar
