@@ -1,7 +1,9 @@
 # `make` installs what is missing (as root) and builds both launchers into
-# dist/x64 and dist/x86; `make test` also builds and runs every test of
-# both builds, and a short run of each fuzz target of the parsers (native,
-# tests/fuzz). Both wrap the CMake presets, which work on their own too.
+# dist/x64 and dist/x86, and the example application's folder into
+# dist/example/x64 and dist/example/x86; `make test` also builds and runs
+# every test of both builds, and a short run of each fuzz target of the
+# parsers (native, tests/fuzz). Both wrap the CMake presets, which work on
+# their own too.
 ARCHS := x64 x86
 
 .PHONY: all test deps test-deps clean
@@ -9,11 +11,13 @@ ARCHS := x64 x86
 all: deps
 	@set -e; for arch in $(ARCHS); do \
 	    cmake --preset $$arch >/dev/null; \
-	    cmake --build --preset $$arch --target velmar; \
+	    cmake --build --preset $$arch --target velmar velmar_notes_example; \
 	    mkdir -p dist/$$arch; \
 	    cp build/$$arch/src/*.exe dist/$$arch/; \
+	    rm -rf dist/example/$$arch; mkdir -p dist/example; \
+	    cp -r build/$$arch/examples/notes/dist dist/example/$$arch; \
 	done
-	@ls -l dist/*/*.exe
+	@ls -l dist/*/*.exe dist/example/*/*.exe
 
 test: test-deps all
 	@status=0; tests/fuzz/run.sh || status=1; \

@@ -48,20 +48,20 @@ std::wstring readJrePath(const Launcher& launcher, const LayeredIniFile& setting
         std::wstring perUser = perUserIniPath(executablePath, launcher.productName,
                                               launcher.productCode, false);
         if (entryFound(withLongPathPrefix(perUser))) {
-            return IniFile(perUser).getString(kRuntimeSection, kJrePathKey);
+            return readSetting(IniFile(perUser), kJrePathKey);
         }
     }
-    return settings.getString(kRuntimeSection, kJrePathKey);
+    return readSetting(settings, kJrePathKey);
 }
 
 }  // namespace
 
 int decodeJvmType(std::wstring_view text)
 {
-    if (text == L"server") {
+    if (valueIs(kJvmTypeKey, text, L"server")) {
         return 1;
     }
-    return text == L"favor_server" ? 2 : 0;
+    return valueIs(kJvmTypeKey, text, L"favor_server") ? 2 : 0;
 }
 
 RuntimeKinds decodeJvmSource(std::wstring_view text)
@@ -69,16 +69,16 @@ RuntimeKinds decodeJvmSource(std::wstring_view text)
     if (text.empty()) {
         return {true, true, true};
     }
-    if (text == L"favor_JDK") {
+    if (valueIs(kJvmSourceKey, text, L"favor_JDK")) {
         return {true, false, true};
     }
-    if (text == L"favor_JRE") {
+    if (valueIs(kJvmSourceKey, text, L"favor_JRE")) {
         return {false, true, true};
     }
-    if (text == L"only_JDK") {
+    if (valueIs(kJvmSourceKey, text, L"only_JDK")) {
         return {true, false, false};
     }
-    if (text == L"only_JRE") {
+    if (valueIs(kJvmSourceKey, text, L"only_JRE")) {
         return {false, true, false};
     }
     return {false, false, false};
@@ -87,16 +87,11 @@ RuntimeKinds decodeJvmSource(std::wstring_view text)
 ProviderPolicy decodeVmProvider(std::wstring_view text)
 {
     for (const ProviderRow& row : kProviderRows) {
-        if (equalsIgnoringCase(text, row.name)) {
+        if (valueIs(kVmProviderKey, text, row.name)) {
             return row.policy;
         }
     }
     return ProviderPolicy{};
-}
-
-bool isYes(std::wstring_view text)
-{
-    return equalsIgnoringCase(text, L"Yes");
 }
 
 bool loadSettings(Launcher& launcher)
@@ -108,31 +103,30 @@ bool loadSettings(Launcher& launcher)
         return false;
     }
 
-    // One accessor, so the file is read once; the product keys take no
-    // append section.
+    // One accessor, so the file is read once.
     const LayeredIniFile settings(*iniPath);
-    launcher.productCode = settings.IniFile::getString(kProductSection, L"Product Code");
-    launcher.productName = settings.IniFile::getString(kProductSection, L"Product Name");
+    launcher.productCode = readSetting(settings, kProductCodeKey);
+    launcher.productName = readSetting(settings, kProductNameKey);
     launcher.minimumVersion =
-        boundFromText(settings.getString(kRuntimeSection, L"Minimum Version"), BoundKind::minimum);
+        boundFromText(readSetting(settings, kMinimumVersionKey), BoundKind::minimum);
     launcher.maximumVersion =
-        boundFromText(settings.getString(kRuntimeSection, L"Maximum Version"), BoundKind::maximum);
-    launcher.isService = settings.getString(kApplicationSection, L"Application Type") == L"service";
-    launcher.preferredVersions = splitList(settings.getString(kRuntimeSection, L"Preferred versions"));
+        boundFromText(readSetting(settings, kMaximumVersionKey), BoundKind::maximum);
+    launcher.isService = settingIs(settings, kApplicationTypeKey, L"service");
+    launcher.preferredVersions = splitList(readSetting(settings, kPreferredVersionsKey));
 
     launcher.jrePathSetting = readJrePath(launcher, settings, *executablePath);
 
-    launcher.jvmType = decodeJvmType(settings.getString(kRuntimeSection, L"JVM Type"));
-    const std::wstring source = settings.getString(kRuntimeSection, L"JVM Source");
+    launcher.jvmType = decodeJvmType(readSetting(settings, kJvmTypeKey));
+    const std::wstring source = readSetting(settings, kJvmSourceKey);
     const RuntimeKinds kinds = decodeJvmSource(source);
     launcher.jdkSelected = kinds.jdkSelected;
     launcher.jreSelected = kinds.jreSelected;
     if (!source.empty()) {
         launcher.bothKindsAllowed = kinds.bothKindsAllowed;
     }
-    applyProviderPolicy(launcher, decodeVmProvider(settings.getString(kRuntimeSection, L"VM Provider")));
+    applyProviderPolicy(launcher, decodeVmProvider(readSetting(settings, kVmProviderKey)));
 
-    std::wstring mainClass = settings.getString(kRuntimeSection, L"Main Class");
+    std::wstring mainClass = readSetting(settings, kMainClassKey);
     if (mainClass.empty()) {
         ShowErrorBox(launcher.splashWindow, IDS_NO_MAIN_CLASS);
         return false;
@@ -140,12 +134,12 @@ bool loadSettings(Launcher& launcher)
     std::replace(mainClass.begin(), mainClass.end(), L'.', L'/');
     launcher.mainClass = std::move(mainClass);
 
-    launcher.failureCheck = isYes(settings.getString(kApplicationSection, L"Failure Check"));
-    launcher.overrideWorkingDir = isYes(settings.getString(kApplicationSection, L"Override WorkingDir"));
-    launcher.systemPath = settings.getString(kRuntimeSection, L"System Path");
-    launcher.libraryPath = settings.getString(kRuntimeSection, L"Library Path");
-    launcher.pairProduct = settings.getString(kApplicationSection, L"Pair Product");
-    launcher.pairReturnCode = isYes(settings.getString(kApplicationSection, L"Pair Return Code"));
+    launcher.failureCheck = settingIs(settings, kFailureCheckKey, L"Yes");
+    launcher.overrideWorkingDir = settingIs(settings, kOverrideWorkingDirKey, L"Yes");
+    launcher.systemPath = readSetting(settings, kSystemPathKey);
+    launcher.libraryPath = readSetting(settings, kLibraryPathKey);
+    launcher.pairProduct = readSetting(settings, kPairProductKey);
+    launcher.pairReturnCode = settingIs(settings, kPairReturnCodeKey, L"Yes");
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "instance/single_instance.h"
 
 #include "config/ini_file.h"
+#include "config/setting_keys.h"
 #include "core/launcher.h"
 #include "instance/argument_block.h"
 
@@ -11,7 +12,6 @@ namespace velmar {
 
 namespace {
 
-constexpr wchar_t kApplicationSection[] = L"Application";
 constexpr wchar_t kMainStartedSuffix[] = L"_upr_evt";
 // Names of this build's own: older builds never open them.
 constexpr wchar_t kWriterMutexSuffix[] = L"_arg_mtx";
@@ -234,10 +234,10 @@ bool setupSingleInstance(Launcher& launcher)
         return false;
     }
     const LayeredIniFile settings(*iniPath);
-    if (settings.getString(kApplicationSection, L"Application Type") == L"service") {
+    if (settingIs(settings, kApplicationTypeKey, L"service")) {
         return true;
     }
-    launcher.singleInstance = settings.getString(kApplicationSection, L"Single Instance") == L"yes";
+    launcher.singleInstance = settingIs(settings, kSingleInstanceKey, L"yes");
     if (!launcher.singleInstance) {
         return true;
     }

@@ -18,14 +18,14 @@ namespace {
 
 std::wstring readClassPath(const IniFile& ini, std::wstring_view launcherPath)
 {
-    std::vector<std::wstring> entries = splitList(ini.getString(kClassPathSection, L"Class Path"));
+    std::vector<std::wstring> entries = splitList(readSetting(ini, kClassPathKey));
     for (std::wstring& entry : entries) {
         entry = expandEnvironment(entry);
     }
     // Relative entries bring their own leading backslash.
     const std::wstring folder = executableFolder(launcherPath);
     std::wstring classPath = buildClassPath(entries, cutAtLastBackslash(folder));
-    if (isYes(ini.getString(kApplicationSection, L"Embedded Jar"))) {
+    if (settingIs(ini, kEmbeddedJarKey, L"Yes")) {
         classPath.insert(0, std::wstring(launcherPath) + L";");
     }
     return classPath;
@@ -33,21 +33,21 @@ std::wstring readClassPath(const IniFile& ini, std::wstring_view launcherPath)
 
 void readStreamSettings(Launcher& launcher, const IniFile& ini)
 {
-    launcher.outputFile = ini.getString(kApplicationSection, L"Output File");
+    launcher.outputFile = readSetting(ini, kOutputFileKey);
     if (!launcher.outputFile.empty()) {
         launcher.outputFile = expandEnvironment(launcher.outputFile);
     }
-    launcher.appendOutput = ini.getString(kApplicationSection, L"Output Append") == L"yes";
-    launcher.errorFile = ini.getString(kApplicationSection, L"Error File");
+    launcher.appendOutput = settingIs(ini, kOutputAppendKey, L"yes");
+    launcher.errorFile = readSetting(ini, kErrorFileKey);
     if (!launcher.errorFile.empty()) {
         launcher.errorFile = expandEnvironment(launcher.errorFile);
     }
-    launcher.appendError = ini.getString(kApplicationSection, L"Error Append") == L"yes";
+    launcher.appendError = settingIs(ini, kErrorAppendKey, L"yes");
 }
 
 void appendCmdArguments(Launcher& launcher, const IniFile& ini)
 {
-    launcher.extraArguments = ini.getString(kApplicationSection, L"Cmd");
+    launcher.extraArguments = readSetting(ini, kCmdKey);
     if (launcher.extraArguments.empty()) {
         return;
     }
@@ -80,7 +80,7 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
         return OptionAssembly::failed;
     }
     for (const std::wstring& token :
-         cutVmParameters(ini.getString(kRuntimeSection, L"Virtual Machine Parameters"))) {
+         cutVmParameters(readSetting(ini, kVmParametersKey))) {
         std::wstring option = processVmToken(launcher, removeQuotes(token));
         if (!appendVmOption(launcher, expandEnvironment(option))) {
             return OptionAssembly::failed;

@@ -1,6 +1,7 @@
 #include "runtime/missing_runtime_dialog.h"
 
 #include "config/ini_file.h"
+#include "config/setting_keys.h"
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "resources/resource.h"
@@ -17,8 +18,6 @@ namespace {
 
 constexpr INT_PTR kConfirmed = IDOK;
 constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-constexpr const wchar_t* kRuntimeSection = L"Java Runtime Environment";
-constexpr const wchar_t* kJrePathKey = L"JRE Path";
 
 constexpr const wchar_t* kShellLibrary = L"shell32.dll";
 
@@ -35,7 +34,7 @@ struct ItemIdListDeleter {
 void writeJrePath(const std::wstring& iniPath, const std::wstring& chosenFolder)
 {
     // Not checked: a failed save only brings the dialog back next time.
-    IniFile(iniPath).putString(kRuntimeSection, kJrePathKey, chosenFolder);
+    IniFile(iniPath).putString(kJrePathKey.section, kJrePathKey.name, chosenFolder);
 }
 
 }  // namespace

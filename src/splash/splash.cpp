@@ -1,6 +1,7 @@
 #include "splash/splash.h"
 
 #include "config/ini_file.h"
+#include "config/setting_keys.h"
 #include "core/launcher.h"
 #include "splash/splash_rules.h"
 #include "support/file_system.h"
@@ -94,10 +95,10 @@ bool startSplash(Launcher& launcher)
     }
     // Plain reads of the launcher's own INI, without the append sections.
     const IniFile ini(*iniPath);
-    launcher.splashImagePath = ini.getString(L"Display", L"Splash Screen");
-    launcher.splashShadow = ini.getString(L"Display", L"Splash Screen Shadow");
-    const std::wstring preferSetting = ini.getString(L"Display", L"Preffer Native Splash Screen");
-    const std::wstring autoCloseSetting = ini.getString(L"Display", L"Splash Screen Auto Close");
+    launcher.splashImagePath = readSetting(ini, kSplashScreenKey);
+    launcher.splashShadow = readSetting(ini, kSplashShadowKey);
+    const std::wstring preferSetting = readSetting(ini, kPreferNativeSplashKey);
+    const std::wstring autoCloseSetting = readSetting(ini, kSplashAutoCloseKey);
 
     const std::wstring library =
         launcher.splashImagePath.empty() ? std::wstring() : findSplashLibrary(launcher.jvmLibraryPath);

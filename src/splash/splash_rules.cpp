@@ -1,5 +1,6 @@
 #include "splash/splash_rules.h"
 
+#include "config/setting_keys.h"
 #include "support/text.h"
 
 namespace velmar {
@@ -10,7 +11,7 @@ SplashPlan planSplash(std::wstring_view picturePath, std::wstring_view preferSet
     if (picturePath.empty()) {
         return SplashPlan::none;
     }
-    if (equalsIgnoringCase(preferSetting, L"Yes") && !libraryPath.empty()) {
+    if (valueIs(kPreferNativeSplashKey, preferSetting, L"Yes") && !libraryPath.empty()) {
         return SplashPlan::javaFirst;
     }
     return SplashPlan::nativeWindow;
@@ -30,12 +31,12 @@ std::wstring splashLibraryCandidate(std::wstring_view jvmLibraryPath)
 
 bool shadowWanted(std::wstring_view shadowSetting)
 {
-    return shadowSetting == L"true";
+    return valueIs(kSplashShadowKey, shadowSetting, L"true");
 }
 
 bool autoCloseWanted(std::wstring_view autoCloseSetting)
 {
-    return equalsIgnoringCase(autoCloseSetting, L"Yes");
+    return valueIs(kSplashAutoCloseKey, autoCloseSetting, L"Yes");
 }
 
 POINT centredOrigin(SIZE screen, SIZE picture)

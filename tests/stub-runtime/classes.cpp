@@ -48,6 +48,8 @@ constexpr ClassInfo kClasses[] = {
     {"stub/InstanceMain", "java/lang/Object", false},
     {"stub/InstanceNoArgs", "java/lang/Object", false},
     {"stub/Mixed", "java/lang/Object", false},
+    // The main class of the example in examples/notes, for its end-to-end run.
+    {"example/notes/NotesApp", "java/lang/Object", false},
 };
 
 std::optional<std::string> property(const char* name)
@@ -347,6 +349,8 @@ constexpr MethodInfo kMethods[] = {
     {"stub/InstanceInt", "secondaryMain", "([Ljava/lang/String;)I", true, secondaryMain},
     {"stub/InstanceBoth", "secondaryMain", "([Ljava/lang/String;)V", true, secondaryMain},
     {"stub/InstanceBoth", "secondaryMain", "([Ljava/lang/String;)I", true, secondaryMain},
+    {"example/notes/NotesApp", "main", kMainSignature, true, runApplication},
+    {"example/notes/NotesApp", "secondaryMain", "([Ljava/lang/String;)V", true, secondaryMain},
 };
 
 }  // namespace

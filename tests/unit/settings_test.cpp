@@ -70,14 +70,30 @@ INSTANTIATE_TEST_SUITE_P(
                       ProviderCase{L"favor_ibm", {true, false, true, false, true, true}},
                       ProviderCase{L"ANY", {true, false, true, false, true, false}}));
 
-TEST(IsYesTest, AnyLetterCaseOfYes)
+struct ValueCase {
+    const SettingKey* key;
+    const wchar_t* value;
+    const wchar_t* word;
+    bool matches;
+};
+
+class ValueIsTest : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(ValueIsTest, ComparesAsTheKeysRuleSays)
 {
-    EXPECT_TRUE(isYes(L"Yes"));
-    EXPECT_TRUE(isYes(L"YES"));
-    EXPECT_TRUE(isYes(L"yes"));
-    EXPECT_FALSE(isYes(L"y"));
-    EXPECT_FALSE(isYes(L"true"));
+    const ValueCase& c = GetParam();
+    EXPECT_EQ(valueIs(*c.key, c.value, c.word), c.matches) << std::wstring(c.key->name) << L" = " << c.value;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    LetterCaseRules, ValueIsTest,
+    ::testing::Values(ValueCase{&kFailureCheckKey, L"YES", L"Yes", true},
+                      ValueCase{&kFailureCheckKey, L"yes", L"Yes", true},
+                      ValueCase{&kFailureCheckKey, L"y", L"Yes", false},
+                      ValueCase{&kSingleInstanceKey, L"yes", L"yes", true},
+                      ValueCase{&kSingleInstanceKey, L"Yes", L"yes", false},
+                      ValueCase{&kApplicationTypeKey, L"Service", L"service", false},
+                      ValueCase{&kMainClassKey, L"a.B", L"a.b", false}));
 
 // loadSettings reads the INI beside the running program: this test's own.
 class LoadSettingsTest : public ::testing::Test {
