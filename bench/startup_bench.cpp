@@ -228,6 +228,37 @@ double medianListingMs(const std::wstring& pattern, int runs)
     return median(times);
 }
 
+// The least a search of `count` registrations can do: list the versions,
+// open each, read its JavaHome, close it, and look at that folder once.
+double medianRegistryReadMs(int count, int runs)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = nowMs();
+        HKEY vendor = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\JavaSoft\\JRE", 0, KEY_READ, &vendor) == ERROR_SUCCESS) {
+            for (DWORD index = 0; index < static_cast<DWORD>(count); ++index) {
+                wchar_t name[256];
+                DWORD length = 256;
+                if (::RegEnumKeyExW(vendor, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+                    break;
+                }
+                HKEY runtime = nullptr;
+                if (::RegOpenKeyExW(vendor, name, 0, KEY_READ, &runtime) == ERROR_SUCCESS) {
+                    wchar_t home[MAX_PATH] = {};
+                    DWORD size = sizeof home;
+                    ::RegQueryValueExW(runtime, L"JavaHome", nullptr, nullptr, reinterpret_cast<BYTE*>(home), &size);
+                    ::RegCloseKey(runtime);
+                    ::GetFileAttributesW(home);
+                }
+            }
+            ::RegCloseKey(vendor);
+        }
+        times.push_back(nowMs() - start);
+    }
+    return median(times);
+}
+
 // Registrations under the JRE key: `count` in all, the valid one the oldest.
 std::vector<std::unique_ptr<e2e::ScopedRegistryKey>> registerRuntimes(const std::wstring& valid, int count)
 {
@@ -317,6 +348,8 @@ int main(int argc, char** argv)
             auto keys = registerRuntimes(bench.runtimeFolder(), registered);
             const std::string name = "registry, " + std::to_string(registered) + " registered";
             printCase(name.c_str(), timeAlternately(bench.launcher(), bench.host(), bench.record(), runs));
+            std::printf("%-22s bare registry reads and folder look-ups: %.2f ms\n", "",
+                        medianRegistryReadMs(registered, runs));
         }
         const std::wstring pairLauncher = environmentValue(L"VELMAR_BENCH_PAIR_LAUNCHER");
         if (!pairLauncher.empty()) {
