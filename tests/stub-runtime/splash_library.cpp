@@ -2,54 +2,21 @@
 // arguments in the stub runtime's record, and fails loudly where a real
 // library would crash or misbehave (a null string, a file loaded before
 // SplashInit). Which exports a build has is chosen by STUB_SPLASH_* macros.
-#include <windows.h>
+#include "stub_jvm.h"
 
 #include <string>
-#include <string_view>
 
 namespace {
 
-constexpr UINT kViolationExit = 0x5757AB02;
+using stub::hexBytes;
+using stub::record;
 
 bool initialised = false;
-
-void record(std::string_view key, std::string_view value)
-{
-    wchar_t path[MAX_PATH] = {};
-    if (::GetEnvironmentVariableW(L"VELMAR_STUB_RECORD", path, MAX_PATH) == 0) {
-        return;
-    }
-    const std::string line = std::string(key) + "=" + std::string(value) + "\n";
-    HANDLE file = ::CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        ::CloseHandle(file);
-    }
-}
-
-[[noreturn]] void violation(std::string_view what)
-{
-    record("violation", what);
-    ::ExitProcess(kViolationExit);
-}
-
-std::string hexBytes(std::string_view bytes)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char b : bytes) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 0xF];
-    }
-    return hex;
-}
 
 std::string checkedText(const char* text, const char* call)
 {
     if (text == nullptr) {
-        violation(std::string(call) + " given a null string");
+        stub::failViolation(std::string(call) + " given a null string");
     }
     return hexBytes(text);
 }
@@ -70,7 +37,7 @@ __declspec(dllexport) void SplashInit()
 __declspec(dllexport) int SplashLoadFile(const char* fileName)
 {
     if (!initialised) {
-        violation("SplashLoadFile before SplashInit");
+        stub::failViolation("SplashLoadFile before SplashInit");
     }
     record("call", "SplashLoadFile " + checkedText(fileName, "SplashLoadFile"));
     return 1;
