@@ -56,6 +56,18 @@ std::wstring readJrePath(const Launcher& launcher, const LayeredIniFile& setting
 
 }  // namespace
 
+const LayeredIniFile* launcherSettings(Launcher& launcher)
+{
+    if (!launcher.launcherIni) {
+        std::optional<std::wstring> iniPath = launcherIniPath();
+        if (!iniPath) {
+            return nullptr;
+        }
+        launcher.launcherIni = std::make_unique<LayeredIniFile>(std::move(*iniPath));
+    }
+    return launcher.launcherIni.get();
+}
+
 int decodeJvmType(std::wstring_view text)
 {
     if (valueIs(kJvmTypeKey, text, L"server")) {
@@ -102,9 +114,10 @@ bool loadSettings(Launcher& launcher)
     if (!iniPath) {
         return false;
     }
-
-    // One accessor, so the file is read once.
-    const LayeredIniFile settings(*iniPath);
+    // The first step of a start reads the file as it is now; the later
+    // steps share this accessor.
+    launcher.launcherIni = std::make_unique<LayeredIniFile>(std::move(*iniPath));
+    const LayeredIniFile& settings = *launcher.launcherIni;
     launcher.productCode = readSetting(settings, kProductCodeKey);
     launcher.productName = readSetting(settings, kProductNameKey);
     launcher.minimumVersion =

@@ -9,6 +9,13 @@
 namespace velmar {
 
 class Launcher;
+class LayeredIniFile;
+
+// The launcher INI for the whole start: every step after loadSettings
+// reads through the accessor it made, so each section of the file is read
+// once however many steps ask. Null when the INI cannot be located
+// (message 202 shown).
+const LayeredIniFile* launcherSettings(Launcher& launcher);
 
 
 // "JVM Type": 1 for exactly "server", 2 for exactly "favor_server", else 0.
@@ -34,8 +41,8 @@ struct ProviderPolicy {
 // "VM Provider", letter case ignored; an unknown value gives the default.
 ProviderPolicy decodeVmProvider(std::wstring_view text);
 
-// Fills the record from the launcher INI; false when the INI cannot be
-// located or names no main class (message 210 shown).
+// Fills the record from the launcher INI, read afresh; false when the INI
+// cannot be located or names no main class (message 210 shown).
 bool loadSettings(Launcher& launcher);
 
 }  // namespace velmar

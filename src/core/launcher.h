@@ -19,6 +19,7 @@
 
 namespace velmar {
 
+class LayeredIniFile;
 class NativeSplashWindow;
 struct InstanceArea;
 
@@ -106,6 +107,8 @@ public:
     CreateJavaVmFunction createJavaVm = nullptr;
     GetDefaultInitArgsFunction getDefaultInitArgs = nullptr;
     FindBootClassFunction findBootClass = nullptr;
+    // The launcher INI's accessor for the whole start (launcherSettings).
+    std::unique_ptr<LayeredIniFile> launcherIni;
 
 private:
     void tearDown();

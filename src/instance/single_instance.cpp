@@ -2,6 +2,7 @@
 
 #include "config/ini_file.h"
 #include "config/setting_keys.h"
+#include "config/settings.h"
 #include "core/launcher.h"
 #include "instance/argument_block.h"
 
@@ -229,11 +230,11 @@ std::wstring instanceNameFor(std::wstring_view programPath)
 
 bool setupSingleInstance(Launcher& launcher)
 {
-    const std::optional<std::wstring> iniPath = launcherIniPath();
-    if (!iniPath) {
+    const LayeredIniFile* ini = launcherSettings(launcher);
+    if (ini == nullptr) {
         return false;
     }
-    const LayeredIniFile settings(*iniPath);
+    const LayeredIniFile& settings = *ini;
     if (settingIs(settings, kApplicationTypeKey, L"service")) {
         return true;
     }

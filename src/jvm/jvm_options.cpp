@@ -62,12 +62,12 @@ void appendCmdArguments(Launcher& launcher, const IniFile& ini)
 
 OptionAssembly assembleJvmOptions(Launcher& launcher)
 {
-    std::optional<std::wstring> iniPath = launcherIniPath();
-    std::optional<std::wstring> launcherPath = iniPath ? modulePath() : std::nullopt;
+    const LayeredIniFile* settings = launcherSettings(launcher);
+    std::optional<std::wstring> launcherPath = settings ? modulePath() : std::nullopt;
     if (!launcherPath) {
         return OptionAssembly::incomplete;
     }
-    const LayeredIniFile ini(*iniPath);
+    const LayeredIniFile& ini = *settings;
     std::wstring classPath = readClassPath(ini, *launcherPath);
     if (classPath.empty()) {
         ShowErrorBox(launcher.splashWindow, IDS_NO_CLASS_PATH);

@@ -2,6 +2,7 @@
 
 #include "config/ini_file.h"
 #include "config/setting_keys.h"
+#include "config/settings.h"
 #include "core/launcher.h"
 #include "splash/splash_rules.h"
 #include "support/file_system.h"
@@ -89,12 +90,12 @@ bool bindJavaSplash(Launcher& launcher, const std::wstring& libraryPath, const s
 
 bool startSplash(Launcher& launcher)
 {
-    const std::optional<std::wstring> iniPath = launcherIniPath();
-    if (!iniPath) {
+    const LayeredIniFile* settings = launcherSettings(launcher);
+    if (settings == nullptr) {
         return false;
     }
-    // Plain reads of the launcher's own INI, without the append sections.
-    const IniFile ini(*iniPath);
+    // The splash keys have no append sections; readSetting reads them plain.
+    const IniFile& ini = *settings;
     launcher.splashImagePath = readSetting(ini, kSplashScreenKey);
     launcher.splashShadow = readSetting(ini, kSplashShadowKey);
     const std::wstring preferSetting = readSetting(ini, kPreferNativeSplashKey);
