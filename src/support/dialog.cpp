@@ -1,6 +1,7 @@
 #include "support/dialog.h"
 
 #include "core/boundary_guard.h"
+#include "support/system_library.h"
 
 namespace velmar {
 
@@ -24,6 +25,11 @@ int height(const RECT& rect)
 
 INT_PTR ModalDialog::show(HWND owner, int templateId)
 {
+    // The system's dialog code asks for COM by its plain name (seen under
+    // Wine, where the launcher's folder is searched first); with the system
+    // folder's copy already mapped that request finds it instead of a copy
+    // planted beside the launcher.
+    mapSystemLibrary(L"ole32.dll");
     return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
                              procedure, reinterpret_cast<LPARAM>(this));
 }

@@ -20,6 +20,11 @@ HMODULE systemLibrary(const wchar_t* library) noexcept
 
 }  // namespace
 
+void mapSystemLibrary(const wchar_t* library) noexcept
+{
+    systemLibrary(library);
+}
+
 FARPROC systemProcedure(const wchar_t* library, const char* name) noexcept
 {
     HMODULE module = systemLibrary(library);

@@ -13,7 +13,12 @@ namespace velmar {
 // loaded for the rest of the process.
 FARPROC systemProcedure(const wchar_t* library, const char* name) noexcept;
 
-// The same, typed: Function is the export's pointer type, usually written
+// Maps the library from the system folder (once; it stays for the rest of
+// the process), so that a later request for it by name, ours or the
+// system's, gets that copy.
+void mapSystemLibrary(const wchar_t* library) noexcept;
+
+// The same as systemProcedure, typed: Function is the export's pointer type, usually written
 // decltype(&::TheExport).
 template <typename Function>
 Function systemFunction(const wchar_t* library, const char* name) noexcept

@@ -127,8 +127,8 @@ TEST(JavaSplashFailureTest, AFailedVmStartClosesTheLibraryOnce)
     EXPECT_FALSE(splashSeen(result.run));
 }
 
-// GDI+ is loaded only for the launcher's own splash, and only from the
-// system folder.
+// GDI+ is loaded only for the launcher's own splash (that no planted copy
+// is taken: planted_library_test.cpp).
 struct GdiplusCase {
     const char* name;
     bool picture;
@@ -162,31 +162,6 @@ INSTANTIATE_TEST_SUITE_P(Starts, SplashGdiplusTest,
                                            GdiplusCase{"JavaSplash", true, L"", true, false},
                                            GdiplusCase{"OwnWindow", true, L"", false, true}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SplashGdiplusPlantedTest, ACopyBesideTheLauncherOrOnPathIsNotLoaded)
-{
-    SplashApp splash;
-    const std::wstring planted = stubFile(L"planted", L"gdiplus.dll");
-    splash.app().installation().copyFile(planted, L"gdiplus.dll");
-    splash.app().installation().copyFile(planted, L"on-path\\gdiplus.dll");
-    // Wine prefers its own copy of a system library unless the test run
-    // tells it to search as Windows does, application folder first.
-    wchar_t overrides[256] = {};
-    ::GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 256);
-    ASSERT_NE(std::wstring_view(overrides).find(L"gdiplus=n,b"), std::wstring_view::npos)
-        << "without the override a planted copy is never loaded, whatever the launcher does";
-    std::wstring path(32767, L'\0');
-    path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
-    splash.vmParameters(kStayBriefly);
-    const StubRun result = splash.app().run(
-        {.environment = {{L"PATH", splash.app().installation().path(L"on-path") + L";" + path}}});
-    ASSERT_FALSE(result.run.timedOut);
-    EXPECT_FALSE(result.record.called("planted library loaded"));
-    EXPECT_TRUE(hasModule(result.record, L"gdiplus.dll")) << "the system's copy is used";
-    auto window = std::ranges::find(result.run.windows, std::wstring(kSplashClass), &WindowSeen::className);
-    ASSERT_NE(window, result.run.windows.end());
-    EXPECT_EQ(window->rect.right - window->rect.left, 400) << "the picture was decoded";
-}
 
 }  // namespace
 }  // namespace velmar::e2e
