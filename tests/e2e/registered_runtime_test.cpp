@@ -1,6 +1,8 @@
 // A runtime found through the registry, end to end: a launcher without
 // "JRE Path" starts the stub runtime registered under HKLM, also when a
-// newer registration beside it holds a value of odd size or type.
+// newer registration beside it holds a value of odd size or type; a
+// registration alone that names no usable folder leads to the
+// missing-runtime dialog, never to a crash or a silent end.
 #include "registry_key.h"
 #include "stub_app.h"
 
@@ -10,6 +12,10 @@
 
 namespace velmar::e2e {
 namespace {
+
+constexpr DWORD kFailure = 0xFFFFFFFF;
+constexpr DWORD kBoundMs = 30000;
+constexpr const wchar_t* kMissingRuntimeCaption = L"JRE Not Found";
 
 struct BesideCase {
     const char* name;
@@ -68,7 +74,86 @@ INSTANTIATE_TEST_SUITE_P(
         BesideCase{"a_missing_folder_and_a_stray_byte", REG_SZ,
                    [](const std::wstring& runtime) -> std::optional<std::string> {
                        return utf16(runtime + L"-gone") + 'x';
+                   }},
+        BesideCase{"a_number", REG_DWORD,
+                   [](const std::wstring&) -> std::optional<std::string> { return std::string("\x11\0\0\0", 4); }},
+        BesideCase{"empty", REG_SZ,
+                   [](const std::wstring&) -> std::optional<std::string> { return std::string(); }},
+        BesideCase{"huge", REG_SZ,
+                   [](const std::wstring&) -> std::optional<std::string> {
+                       return utf16(L"C:\\" + std::wstring(100000, L'h')) + std::string(2, '\0');
                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct OnlyCase {
+    const char* name;
+    const wchar_t* versionKey;
+    DWORD type;
+    std::string (*bytes)(const std::wstring& runtime);
+    bool starts;  // false: the missing-runtime dialog, cancelled, and -1
+};
+
+void PrintTo(const OnlyCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class OnlyRegistrationTest : public ::testing::TestWithParam<OnlyCase> {};
+
+TEST_P(OnlyRegistrationTest, StartsTheRuntimeOrAsksForOne)
+{
+    const OnlyCase& c = GetParam();
+    StubApp app;
+    app.writeIni({{L"Java Runtime Environment", L"JRE Path", std::nullopt}});
+    ScopedRegistryKey registered(std::wstring(L"Software\\JavaSoft\\JRE\\") + c.versionKey);
+    registered.setValue(L"JavaHome", c.type, c.bytes(app.runtimeFolder()));
+
+    StubRun result = app.run({.arguments = L"-nosplash", .timeoutMs = kBoundMs});
+    ASSERT_FALSE(result.run.timedOut);
+    if (c.starts) {
+        EXPECT_EQ(result.run.exitCode, 0u);
+        EXPECT_TRUE(result.run.windows.empty());
+        EXPECT_EQ(result.record.mainClass, "stub/App");
+    } else {
+        EXPECT_EQ(result.run.exitCode, kFailure);
+        ASSERT_EQ(result.run.windows.size(), 1u);
+        EXPECT_EQ(result.run.windows.front().caption, kMissingRuntimeCaption);
+        EXPECT_FALSE(result.record.exists);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OnlyRegistrationTest,
+    ::testing::Values(
+        OnlyCase{"without_terminator", L"17", REG_SZ,
+                 [](const std::wstring& runtime) { return utf16(runtime); }, true},
+        // An odd last byte is read as a character of its own.
+        OnlyCase{"odd_byte_size", L"17", REG_SZ,
+                 [](const std::wstring& runtime) { return utf16(runtime) + 'x'; }, false},
+        OnlyCase{"odd_byte_after_the_terminator", L"17", REG_SZ,
+                 [](const std::wstring& runtime) { return utf16(runtime) + std::string(2, '\0') + 'x'; },
+                 true},
+        OnlyCase{"expandable", L"17", REG_EXPAND_SZ,
+                 [](const std::wstring& runtime) { return utf16(runtime) + std::string(2, '\0'); }, true},
+        OnlyCase{"a_number", L"17", REG_DWORD,
+                 [](const std::wstring&) { return std::string("\x11\0\0\0", 4); }, false},
+        OnlyCase{"binary", L"17", REG_BINARY,
+                 [](const std::wstring& runtime) { return utf16(runtime) + std::string(2, '\0'); }, false},
+        OnlyCase{"empty", L"17", REG_SZ, [](const std::wstring&) { return std::string(); }, false},
+        OnlyCase{"only_a_terminator", L"17", REG_SZ,
+                 [](const std::wstring&) { return std::string(2, '\0'); }, false},
+        OnlyCase{"huge", L"17", REG_SZ,
+                 [](const std::wstring& runtime) {
+                     return utf16(runtime + L"\\" + std::wstring(100000, L'h')) + std::string(2, '\0');
+                 },
+                 false},
+        OnlyCase{"a_missing_folder", L"17", REG_SZ,
+                 [](const std::wstring& runtime) { return utf16(runtime + L"-gone") + std::string(2, '\0'); },
+                 false},
+        OnlyCase{"version_key_without_digits", L"current", REG_SZ,
+                 [](const std::wstring& runtime) { return utf16(runtime) + std::string(2, '\0'); }, true},
+        OnlyCase{"version_key_beyond_32_bits", L"99999999999.1", REG_SZ,
+                 [](const std::wstring& runtime) { return utf16(runtime) + std::string(2, '\0'); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
 // seconds; the launcher does not wait for it, so no window may show then.
 struct BadPictureCase {
     const char* name;
-    std::string bytes;  // empty: no file
+    std::optional<std::string> bytes;  // nullopt: no file
     bool decodedAtOnce;
 };
 
@@ -211,7 +211,11 @@ class SplashBadPictureTest : public ::testing::TestWithParam<BadPictureCase> {};
 
 TEST_P(SplashBadPictureTest, GivesAZeroSizeWindowAndTheApplicationRuns)
 {
-    SplashApp splash(GetParam().bytes);
+    const BadPictureCase& c = GetParam();
+    SplashApp splash(c.bytes.value_or(""));
+    if (c.bytes && c.bytes->empty()) {
+        splash.app().installation().writeFile(kPicture, "");
+    }
     splash.vmParameters(kStayBriefly);
     const StubRun result = splash.app().run({.timeoutMs = 60000});
     ASSERT_FALSE(result.run.timedOut);
@@ -232,7 +236,8 @@ TEST_P(SplashBadPictureTest, GivesAZeroSizeWindowAndTheApplicationRuns)
 
 INSTANTIATE_TEST_SUITE_P(
     Pictures, SplashBadPictureTest,
-    ::testing::Values(BadPictureCase{"Missing", "", true},
+    ::testing::Values(BadPictureCase{"Missing", std::nullopt, true},
+                      BadPictureCase{"Empty", "", true},
                       BadPictureCase{"NotAPicture", "not a picture at all", true},
                       BadPictureCase{"WiderThanTheLimit", bmpPicture(20000, 1, kPictureColour), true},
                       BadPictureCase{"HeaderClaimsHugeWithoutPixels", truncatedBmpPicture(30000, 30000), false}),

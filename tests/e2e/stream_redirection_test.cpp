@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace velmar::e2e {
 namespace {
 
@@ -121,6 +123,77 @@ TEST(StreamRedirectionTest, UnwritableFileLeavesTheStreamAndTheApplicationStarts
     EXPECT_TRUE(result.run.windows.empty());
     EXPECT_TRUE(result.record.mainArguments.present);
 }
+
+// A drive letter no volume uses; the tests run where at least one is free.
+std::wstring missingDrive()
+{
+    const DWORD used = ::GetLogicalDrives();
+    for (wchar_t letter = L'Z'; letter > L'C'; --letter) {
+        if ((used & (1u << (letter - L'A'))) == 0) {
+            return std::wstring(1, letter) + L":";
+        }
+    }
+    throw std::runtime_error("no free drive letter");
+}
+
+struct UnusablePathCase {
+    const char* name;
+    std::wstring (*outputFile)(const Installation& inst);
+    // Where the system puts a name it accepts after rewriting it (relative
+    // to the installation); nullptr: no file receives System.out.
+    const wchar_t* landsIn;
+};
+
+void PrintTo(const UnusablePathCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class UnusableOutputPathTest : public ::testing::TestWithParam<UnusablePathCase> {};
+
+// The output stream stays as the runtime set it up; the error stream, set
+// to a usable file, is still redirected, and the application starts.
+TEST_P(UnusableOutputPathTest, LeavesTheStreamAndTheApplicationStarts)
+{
+    const UnusablePathCase& c = GetParam();
+    StubApp app;
+    Installation& inst = app.installation();
+    app.writeIni({{L"Application", L"Output File", c.outputFile(inst)},
+                  {L"Application", L"Error File", inst.path(L"err.log")},
+                  {L"Java Runtime Environment", L"Virtual Machine Parameters",
+                   L"-Dstub.out=to-out -Dstub.err=to-err"}});
+    StubRun result = app.run({.arguments = L"-nosplash", .timeoutMs = 30000});
+    ASSERT_FALSE(result.run.timedOut);
+    EXPECT_EQ(result.run.exitCode, 0u);
+    EXPECT_TRUE(result.run.windows.empty());
+    EXPECT_TRUE(result.record.called("main stub/App"));
+    EXPECT_TRUE(contains(readFileBytes(inst.path(L"err.log")), "to-err"));
+    if (c.landsIn != nullptr) {
+        EXPECT_TRUE(contains(readFileBytes(inst.path(c.landsIn)), "to-out"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnusableOutputPathTest,
+    ::testing::Values(
+        UnusablePathCase{"missing_drive", [](const Installation&) { return missingDrive() + L"\\logs\\out.log"; },
+                         nullptr},
+        UnusablePathCase{"angle_brackets_and_bar",
+                         [](const Installation& inst) { return inst.path(L"out<1>|.log"); }, nullptr},
+        UnusablePathCase{"question_mark_and_star",
+                         [](const Installation& inst) { return inst.path(L"out?*.log"); }, nullptr},
+        UnusablePathCase{"folder_of_that_name",
+                         [](const Installation& inst) {
+                             ::CreateDirectoryW(inst.path(L"taken.log").c_str(), nullptr);
+                             return inst.path(L"taken.log");
+                         },
+                         nullptr},
+        UnusablePathCase{"reserved_nul", [](const Installation& inst) { return inst.path(L"NUL"); }, nullptr},
+        UnusablePathCase{"reserved_con", [](const Installation& inst) { return inst.path(L"CON"); }, nullptr},
+        // Win32 drops trailing dots and blanks of a name.
+        UnusablePathCase{"trailing_dots_and_blanks",
+                         [](const Installation& inst) { return inst.path(L"out.log. . "); }, L"out.log"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StreamRedirectionTest, UncaughtExceptionIsPrintedToTheErrorFile)
 {

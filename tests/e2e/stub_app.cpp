@@ -61,6 +61,11 @@ void StubApp::saveIni() const
 StubRun StubApp::run(RunOptions options)
 {
     saveIni();
+    return runWithIniAsIs(std::move(options));
+}
+
+StubRun StubApp::runWithIniAsIs(RunOptions options)
+{
     ::DeleteFileW(recordPath().c_str());
     options.environment.emplace_back(L"VELMAR_STUB_RECORD", recordPath());
     StubRun result{runLauncher(installation_, std::move(options)), {}};

@@ -41,6 +41,8 @@ public:
     // Defaults: JRE Path, Main Class stub.App, Class Path \app.jar (present).
     void writeIni(std::initializer_list<IniEntry> entries);
     StubRun run(RunOptions options = {});
+    // As run(), over the INI file as the test left it.
+    StubRun runWithIniAsIs(RunOptions options = {});
     // Writes the INI as run() does, for a launcher the test starts itself.
     void saveIni() const;
     // The record of the runs of this installation.

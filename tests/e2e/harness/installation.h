@@ -51,6 +51,7 @@ std::wstring builtLauncherPath();
 using testing::createFoldersFor;
 using testing::readFileBytes;
 using testing::removeTree;
+using testing::writeFileAt;
 using testing::writeUnicodeFileAt;
 
 }  // namespace velmar::e2e
