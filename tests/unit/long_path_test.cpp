@@ -119,7 +119,8 @@ TEST(ModuleFilePathTest, GrowsTheBufferUntilTheWholePathFits)
         {"system failure passed on", 30, true, ERROR_ACCESS_DENIED, false, ERROR_ACCESS_DENIED},
     };
     for (const ModulePathCase& c : cases) {
-        fakeModulePath = L"C:\\" + repeated(c.length - 8) + L"\\a.exe";
+        fakeModulePath = L"C:\\" + repeated(c.length - 9) + L"\\a.exe";
+        ASSERT_EQ(fakeModulePath.size(), c.length) << c.name;
         fakeTerminates = c.terminates;
         fakeFailure = c.failure;
         DWORD error = 0;
