@@ -2,6 +2,7 @@
 
 #include "core/messages.h"
 #include "resources/resource.h"
+#include "support/file_system.h"
 #include "support/handles.h"
 
 namespace velmar {
@@ -9,7 +10,6 @@ namespace velmar {
 namespace {
 
 constexpr DWORD kInitialValueBuffer = 256;
-constexpr DWORD kModulePathBuffer = 260;
 constexpr std::wstring_view kFolderNameForbidden = L"\\?\"|><:/*";
 
 std::wstring environmentVariable(const wchar_t* name)
@@ -190,14 +190,14 @@ std::wstring LayeredIniFile::getString(std::wstring_view section, std::wstring_v
 
 std::optional<std::wstring> modulePath()
 {
-    wchar_t buffer[kModulePathBuffer] = {};
-    DWORD length = ::GetModuleFileNameW(nullptr, buffer, kModulePathBuffer);
-    if (length == 0 || length >= kModulePathBuffer) {
-        DWORD error = length == 0 ? ::GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+    // Read whole, however deep the installation: a cut path would name
+    // another INI file and another instance.
+    DWORD error = 0;
+    std::optional<std::wstring> path = moduleFilePath(nullptr, error);
+    if (!path) {
         ReportWindowsError(nullptr, IDS_WINDOWS_EXCEPTION, LoadMessage(IDS_NO_MODULE_PATH), error);
-        return std::nullopt;
     }
-    return std::wstring(buffer, length);
+    return path;
 }
 
 std::wstring executableFolder(std::wstring_view executablePath)
@@ -272,8 +272,8 @@ std::wstring perUserIniPath(std::wstring_view executablePath, std::wstring_view 
     if (createFolders) {
         // Either may exist already; a folder that cannot be made shows
         // later as a write that fails, which costs only the saved choice.
-        ::CreateDirectoryW(productFolder.c_str(), nullptr);
-        ::CreateDirectoryW(codeFolder.c_str(), nullptr);
+        ::CreateDirectoryW(folderPathForCreation(productFolder).c_str(), nullptr);
+        ::CreateDirectoryW(folderPathForCreation(codeFolder).c_str(), nullptr);
     }
     return codeFolder + L"\\" + baseIniName(executablePath);
 }

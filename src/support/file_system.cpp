@@ -51,6 +51,24 @@ std::wstring withPrefixForLength(std::wstring_view path)
     return std::wstring(path);
 }
 
+// The prefix turns off the system's own path parsing, so only a path that
+// needs none may take it.
+bool parsesAsWritten(std::wstring_view path)
+{
+    if (path.find(L'/') != std::wstring_view::npos) {
+        return false;
+    }
+    for (size_t start = 0; start <= path.size();) {
+        size_t end = std::min(path.find(L'\\', start), path.size());
+        std::wstring_view part = path.substr(start, end - start);
+        if (part == L"." || part == L"..") {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
 // Undoes withPrefixForLength on a path the system returned.
 std::wstring withoutAddedPrefix(std::wstring path, std::wstring_view original)
 {
@@ -83,6 +101,46 @@ std::optional<std::wstring> formatStamp(StampFormatter format, const SYSTEMTIME&
 }
 
 }  // namespace
+
+std::wstring folderPathForCreation(std::wstring_view path)
+{
+    if (path.size() < kFolderPathThreshold || hasLongPathPrefix(path) || !parsesAsWritten(path)) {
+        return std::wstring(path);
+    }
+    if (isUncPath(path)) {
+        return std::wstring(kUncLongPathPrefix) + std::wstring(path.substr(2));
+    }
+    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') {
+        return std::wstring(kLongPathPrefix) + std::wstring(path);
+    }
+    return std::wstring(path);
+}
+
+std::optional<std::wstring> moduleFilePath(HMODULE module, DWORD& error, ModuleFileFunction query)
+{
+    // A cut path fills the whole buffer (terminated or not, by the
+    // system's age) and then the buffer is too small, whatever the last
+    // error says.
+    constexpr DWORD kFirstSize = 260;
+    constexpr DWORD kLargestSize = 32768;
+    for (DWORD size = kFirstSize;; size = std::min(size * 2, kLargestSize)) {
+        std::wstring buffer(size, L'\0');
+        ::SetLastError(ERROR_SUCCESS);
+        const DWORD length = query(module, buffer.data(), size);
+        if (length == 0) {
+            error = ::GetLastError();
+            return std::nullopt;
+        }
+        if (length < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+        if (size >= kLargestSize) {
+            error = ERROR_INSUFFICIENT_BUFFER;
+            return std::nullopt;
+        }
+    }
+}
 
 bool FindFileState::findFirst(std::optional<std::wstring_view> pattern)
 {
@@ -194,7 +252,7 @@ std::vector<std::wstring> splitPath(std::wstring_view path)
     return parts;
 }
 
-DWORD createFileDirectories(std::wstring_view filePath)
+DWORD createFileDirectories(std::wstring_view filePath, CreateFolderFunction createFolder)
 {
     if (pathExists(filePath)) {
         return 0;
@@ -209,7 +267,7 @@ DWORD createFileDirectories(std::wstring_view filePath)
     DWORD error = 0;
     for (size_t i = 1; i + 1 < parts.size(); ++i) {
         std::wstring candidate = built + L"\\" + parts[i];
-        if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
+        if (createFolder(folderPathForCreation(candidate).c_str(), nullptr)) {
             createdBuilt = true;
         } else {
             error = ::GetLastError();

@@ -24,6 +24,26 @@ inline constexpr size_t kLongPathThreshold = 260;
 // more and no prefix yet; shorter paths unchanged.
 std::wstring withLongPathPrefix(std::wstring_view path);
 
+// CreateDirectoryW takes a folder path without the long-path prefix only
+// while there is room left for an 8.3 file name in it: MAX_PATH less 12.
+inline constexpr size_t kFolderPathThreshold = 248;
+
+// The folder path in the form CreateDirectoryW takes at any length: with
+// the long-path prefix ("\\?\UNC\" for a network path) once it has 248
+// characters or more. Paths the prefix would change the meaning of
+// (relative ones, forward slashes, "." or ".." components) stay as written.
+std::wstring folderPathForCreation(std::wstring_view path);
+
+// The signature of GetModuleFileNameW, so that a test can truncate as the
+// system does.
+using ModuleFileFunction = DWORD(WINAPI*)(HMODULE, LPWSTR, DWORD);
+
+// The whole path of a module: the buffer grows from 260 characters until
+// the path fits, up to 32,768. nullopt with `error` set when the system
+// gives no path or the path is longer still.
+std::optional<std::wstring> moduleFilePath(HMODULE module, DWORD& error,
+                                           ModuleFileFunction query = ::GetModuleFileNameW);
+
 // Whether FindFirstFileW finds an entry for the pattern exactly as written
 // (no prefix added); any entry counts, whatever its attributes. The search
 // is closed again; when nothing is found the last error is the search's.
@@ -79,7 +99,10 @@ std::vector<std::wstring> splitPath(std::wstring_view path);
 
 // Creates every folder of a file path between its root and its file name.
 // Returns 0 or a Windows error code.
-DWORD createFileDirectories(std::wstring_view filePath);
+// Each folder goes to `createFolder` in the form of folderPathForCreation.
+using CreateFolderFunction = BOOL(WINAPI*)(LPCWSTR, LPSECURITY_ATTRIBUTES);
+DWORD createFileDirectories(std::wstring_view filePath,
+                            CreateFolderFunction createFolder = ::CreateDirectoryW);
 
 struct PathInfo {
     uint64_t lastWriteTime = 0;

@@ -53,6 +53,11 @@ has_resource 0x000018 0x000001 || fail "manifest missing"
 has_resource 0x000010 0x000001 || fail "version block missing"
 has_resource 0x00000e 0x000001 || fail "icon group missing"
 
+# Windows lets a process past 260 characters (with the system's setting on)
+# only when its manifest declares it long-path aware.
+grep -aq '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>' "$exe" ||
+    fail "manifest does not declare long-path awareness"
+
 if [ "$failures" -eq 0 ]; then
     echo "$exe: machine 0x$machine, Windows GUI, system imports only, resources complete"
 fi
