@@ -35,11 +35,12 @@ namespace {
 
 constexpr std::wstring_view kUncLongPathPrefix = L"\\\\?\\UNC\\";
 
-// The path in a form the system finds at any length: "\\?\C:\..." for a
-// drive path, "\\?\UNC\server\..." for a network path; other paths stay.
-std::wstring withPrefixForLength(std::wstring_view path)
+// The path in a form the system finds at any length once it has
+// `threshold` characters or more: "\\?\C:\..." for a drive path,
+// "\\?\UNC\server\..." for a network path; other paths stay.
+std::wstring withPrefixForLength(std::wstring_view path, size_t threshold = kLongPathThreshold)
 {
-    if (path.size() < kLongPathThreshold || hasLongPathPrefix(path)) {
+    if (path.size() < threshold || hasLongPathPrefix(path)) {
         return std::wstring(path);
     }
     if (isUncPath(path)) {
@@ -104,16 +105,7 @@ std::optional<std::wstring> formatStamp(StampFormatter format, const SYSTEMTIME&
 
 std::wstring folderPathForCreation(std::wstring_view path)
 {
-    if (path.size() < kFolderPathThreshold || hasLongPathPrefix(path) || !parsesAsWritten(path)) {
-        return std::wstring(path);
-    }
-    if (isUncPath(path)) {
-        return std::wstring(kUncLongPathPrefix) + std::wstring(path.substr(2));
-    }
-    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') {
-        return std::wstring(kLongPathPrefix) + std::wstring(path);
-    }
-    return std::wstring(path);
+    return parsesAsWritten(path) ? withPrefixForLength(path, kFolderPathThreshold) : std::wstring(path);
 }
 
 std::optional<std::wstring> moduleFilePath(HMODULE module, DWORD& error, ModuleFileFunction query)
