@@ -3,6 +3,7 @@
 #include "core/launcher.h"
 #include "runtime/jvm_location.h"
 #include "runtime/registry_value.h"
+#include "support/file_system.h"
 #include "support/handles.h"
 
 namespace velmar {
@@ -36,6 +37,11 @@ std::vector<std::wstring> subkeyNames(HKEY key)
 std::optional<RuntimeCandidate> candidateOf(const VendorRow& row, const SearchPolicy& policy,
                                             const JavaVersion& version, const std::wstring& home)
 {
+    // Every place tried lies inside the registered home: a registration of
+    // a runtime long removed costs one look, not one for each place.
+    if (folderMissing(home)) {
+        return std::nullopt;
+    }
     for (const std::wstring& folder : homesToTry(row, home)) {
         bool server = false;
         if (!findJvmLibrary(folder, rowVmType(row, policy.jvmType), server).empty()) {
