@@ -6,10 +6,20 @@
 
 namespace velmar {
 
+namespace {
+
+constexpr std::wstring_view kUncLongPathPrefix = L"\\\\?\\UNC\\";
+
+}  // namespace
+
 std::wstring withLongPathPrefix(std::wstring_view path)
 {
     if (path.size() < kLongPathThreshold || hasLongPathPrefix(path)) {
         return std::wstring(path);
+    }
+    // "\\?\" before "\\server" would name no server at all.
+    if (isUncPath(path)) {
+        return std::wstring(kUncLongPathPrefix) + std::wstring(path.substr(2));
     }
     return std::wstring(kLongPathPrefix) + std::wstring(path);
 }
@@ -32,8 +42,6 @@ bool folderMissing(std::wstring_view folder)
 }
 
 namespace {
-
-constexpr std::wstring_view kUncLongPathPrefix = L"\\\\?\\UNC\\";
 
 // The path in a form the system finds at any length once it has
 // `threshold` characters or more: "\\?\C:\..." for a drive path,

@@ -43,6 +43,21 @@ TEST(FolderPathForCreationTest, PrefixesFromTheFolderLimitOfCreateDirectory)
     }
 }
 
+TEST(WithLongPathPrefixTest, GivesTheFormTheSystemFindsFrom260Characters)
+{
+    const std::wstring drive259 = L"C:\\" + repeated(256);
+    const std::wstring network = L"\\\\srv\\share\\" + repeated(260);
+    const std::vector<FolderFormCase> cases = {
+        {"259 characters unchanged", drive259, drive259},
+        {"260 characters prefixed", drive259 + L"x", L"\\\\?\\" + drive259 + L"x"},
+        {"already prefixed kept", L"\\\\?\\" + drive259 + L"x", L"\\\\?\\" + drive259 + L"x"},
+        {"network path takes the UNC form", network, L"\\\\?\\UNC\\srv\\share\\" + repeated(260)},
+    };
+    for (const FolderFormCase& c : cases) {
+        EXPECT_EQ(withLongPathPrefix(c.path), c.expected) << c.name;
+    }
+}
+
 // CreateDirectoryW as the documentation states it for a system without
 // the long-path setting: an unprefixed path of 248 characters or more
 // fails. Records what it was asked; creates nothing.
