@@ -17,7 +17,7 @@ void appendMatches(const ClassPathSearch& search, std::wstring& classPath)
 {
     // No sorting: the class path keeps the order the file system lists.
     WIN32_FIND_DATAW data{};
-    UniqueFindHandle handle(::FindFirstFileW(search.pattern.c_str(), &data));
+    UniqueFindHandle handle(::FindFirstFileW(longPathForm(search.pattern).c_str(), &data));
     if (!handle) {
         return;
     }

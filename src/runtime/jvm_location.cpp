@@ -50,7 +50,7 @@ struct MappedFile {
 
 bool mapWholeFile(const std::wstring& path, MappedFile& mapped)
 {
-    mapped.file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    mapped.file.reset(::CreateFileW(longPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!mapped.file || !::GetFileSizeEx(mapped.file.get(), &size) ||

@@ -27,14 +27,14 @@ std::wstring withLongPathPrefix(std::wstring_view path)
 bool entryFound(std::wstring_view pattern)
 {
     WIN32_FIND_DATAW data{};
-    UniqueFindHandle search(::FindFirstFileW(std::wstring(pattern).c_str(), &data));
+    UniqueFindHandle search(::FindFirstFileW(longPathForm(pattern).c_str(), &data));
     return static_cast<bool>(search);
 }
 
 bool folderMissing(std::wstring_view folder)
 {
     // Searches below an empty folder start in the current directory.
-    if (folder.empty() || ::GetFileAttributesW(std::wstring(folder).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (folder.empty() || ::GetFileAttributesW(longPathForm(folder).c_str()) != INVALID_FILE_ATTRIBUTES) {
         return false;
     }
     const DWORD error = ::GetLastError();
@@ -61,10 +61,11 @@ std::wstring withPrefixForLength(std::wstring_view path, size_t threshold = kLon
 }
 
 // The prefix turns off the system's own path parsing, so only a path that
-// needs none may take it.
+// needs none may take it: no "/", no doubled separator after a network
+// path's leading pair, no "." or ".." component.
 bool parsesAsWritten(std::wstring_view path)
 {
-    if (path.find(L'/') != std::wstring_view::npos) {
+    if (path.find(L'/') != std::wstring_view::npos || path.find(L"\\\\", 1) != std::wstring_view::npos) {
         return false;
     }
     for (size_t start = 0; start <= path.size();) {
@@ -111,9 +112,14 @@ std::optional<std::wstring> formatStamp(StampFormatter format, const SYSTEMTIME&
 
 }  // namespace
 
+std::wstring longPathForm(std::wstring_view path, size_t threshold)
+{
+    return parsesAsWritten(path) ? withPrefixForLength(path, threshold) : std::wstring(path);
+}
+
 std::wstring folderPathForCreation(std::wstring_view path)
 {
-    return parsesAsWritten(path) ? withPrefixForLength(path, kFolderPathThreshold) : std::wstring(path);
+    return longPathForm(path, kFolderPathThreshold);
 }
 
 std::optional<std::wstring> moduleFilePath(HMODULE module, DWORD& error, ModuleFileFunction query)

@@ -28,10 +28,15 @@ std::wstring withLongPathPrefix(std::wstring_view path);
 // while there is room left for an 8.3 file name in it: MAX_PATH less 12.
 inline constexpr size_t kFolderPathThreshold = 248;
 
-// The folder path in the form CreateDirectoryW takes at any length: with
-// the long-path prefix ("\\?\UNC\" for a network path) once it has 248
+// The path in the form the file functions take at any length: with the
+// long-path prefix ("\\?\UNC\" for a network path) once it has `threshold`
 // characters or more. Paths the prefix would change the meaning of
-// (relative ones, forward slashes, "." or ".." components) stay as written.
+// (relative ones, forward slashes, doubled separators, "." or ".."
+// components) stay as written.
+std::wstring longPathForm(std::wstring_view path, size_t threshold = kLongPathThreshold);
+
+// The folder path in the form CreateDirectoryW takes at any length: its
+// long form from 248 characters.
 std::wstring folderPathForCreation(std::wstring_view path);
 
 // The signature of GetModuleFileNameW, so that a test can truncate as the
@@ -44,12 +49,13 @@ using ModuleFileFunction = DWORD(WINAPI*)(HMODULE, LPWSTR, DWORD);
 std::optional<std::wstring> moduleFilePath(HMODULE module, DWORD& error,
                                            ModuleFileFunction query = ::GetModuleFileNameW);
 
-// Whether FindFirstFileW finds an entry for the pattern exactly as written
-// (no prefix added); any entry counts, whatever its attributes. The search
-// is closed again; when nothing is found the last error is the search's.
+// Whether FindFirstFileW finds an entry for the pattern, given in its long
+// form (longPathForm); any entry counts, whatever its attributes. The
+// search is closed again; when nothing is found the last error is the
+// search's.
 bool entryFound(std::wstring_view pattern);
 
-// Whether the system says that the folder, as written, does not exist:
+// Whether the system says that the folder (in its long form) does not exist:
 // then no search finds anything below it. Any other failure (access
 // denied, a name with wildcards) proves nothing and gives false.
 bool folderMissing(std::wstring_view folder);

@@ -58,6 +58,22 @@ TEST(WithLongPathPrefixTest, GivesTheFormTheSystemFindsFrom260Characters)
     }
 }
 
+TEST(LongPathFormTest, PrefixesOnlyPathsTheSystemNeedNotParse)
+{
+    const std::wstring deep = L"C:\\app\\" + repeated(250);  // 257
+    const std::vector<FolderFormCase> cases = {
+        {"short pattern unchanged", L"C:\\app\\lib\\*.jar", L"C:\\app\\lib\\*.jar"},
+        {"259 characters unchanged", deep + L"\\x", deep + L"\\x"},
+        {"a wildcard pattern of 260 prefixed", deep + L"\\*j", L"\\\\?\\" + deep + L"\\*j"},
+        {"doubled separator would stop being one", L"C:\\app\\\\" + repeated(260),
+         L"C:\\app\\\\" + repeated(260)},
+        {"dot component kept for the system to resolve", deep + L"\\.\\x", deep + L"\\.\\x"},
+    };
+    for (const FolderFormCase& c : cases) {
+        EXPECT_EQ(longPathForm(c.path), c.expected) << c.name;
+    }
+}
+
 // CreateDirectoryW as the documentation states it for a system without
 // the long-path setting: an unprefixed path of 248 characters or more
 // fails. Records what it was asked; creates nothing.

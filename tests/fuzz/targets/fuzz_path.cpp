@@ -27,5 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (isUncPath(path)) {
         FUZZ_CHECK(isAbsolutePath(path));
     }
+    const std::wstring longForm = longPathForm(path);
+    FUZZ_CHECK(longForm == path || (path.size() >= kLongPathThreshold && hasLongPathPrefix(longForm)));
     return 0;
 }
