@@ -195,6 +195,7 @@ struct PROCESS_INFORMATION {
 };
 
 struct SECURITY_ATTRIBUTES;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 // Declared, never defined (see the top of this file).
 DWORD GetLastError();
