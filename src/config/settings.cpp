@@ -109,15 +109,14 @@ ProviderPolicy decodeVmProvider(std::wstring_view text)
 bool loadSettings(Launcher& launcher)
 {
     std::optional<std::wstring> executablePath = modulePath();
-    std::optional<std::wstring> iniPath =
-        executablePath ? iniPathFor(*executablePath) : std::nullopt;
-    if (!iniPath) {
+    // The first step of a start reads the file as it is now; the later
+    // steps share the accessor it makes.
+    launcher.launcherIni.reset();
+    const LayeredIniFile* ini = executablePath ? launcherSettings(launcher) : nullptr;
+    if (ini == nullptr) {
         return false;
     }
-    // The first step of a start reads the file as it is now; the later
-    // steps share this accessor.
-    launcher.launcherIni = std::make_unique<LayeredIniFile>(std::move(*iniPath));
-    const LayeredIniFile& settings = *launcher.launcherIni;
+    const LayeredIniFile& settings = *ini;
     launcher.productCode = readSetting(settings, kProductCodeKey);
     launcher.productName = readSetting(settings, kProductNameKey);
     launcher.minimumVersion =
