@@ -18,8 +18,8 @@ FARPROC systemProcedure(const wchar_t* library, const char* name) noexcept;
 // system's, gets that copy.
 void mapSystemLibrary(const wchar_t* library) noexcept;
 
-// The same as systemProcedure, typed: Function is the export's pointer type, usually written
-// decltype(&::TheExport).
+// The same as systemProcedure, typed: Function is the export's pointer
+// type, usually written decltype(&::TheExport).
 template <typename Function>
 Function systemFunction(const wchar_t* library, const char* name) noexcept
 {
