@@ -32,6 +32,35 @@ bool kindSelected(RuntimeKind kind, const RuntimeKinds& kinds)
     return kind == RuntimeKind::jdk ? kinds.jdkSelected : kinds.jreSelected;
 }
 
+// A bottom-up merge sort of positions, stable: an element moves ahead of
+// an earlier one only when it comes strictly before it. std::stable_sort
+// over the candidates themselves costs some 2.5 KB of code for lists of a
+// few dozen runtimes.
+template <typename Before>
+std::vector<std::size_t> stableOrder(std::size_t count, const Before& before)
+{
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        order[i] = i;
+    }
+    std::vector<std::size_t> merged(count);
+    for (std::size_t width = 1; width < count; width *= 2) {
+        for (std::size_t low = 0; low < count; low += 2 * width) {
+            const std::size_t middle = std::min(low + width, count);
+            const std::size_t high = std::min(low + 2 * width, count);
+            std::size_t left = low;
+            std::size_t right = middle;
+            for (std::size_t out = low; out < high; ++out) {
+                const bool takeRight =
+                    right < high && (left == middle || before(order[right], order[left]));
+                merged[out] = takeRight ? order[right++] : order[left++];
+            }
+        }
+        order.swap(merged);
+    }
+    return order;
+}
+
 }  // namespace
 
 SearchPolicy searchPolicyOf(const Launcher& launcher)
@@ -72,16 +101,23 @@ void sortCandidates(std::vector<RuntimeCandidate>& candidates, const SearchPolic
 {
     const bool byPreference = policy.kinds.bothKindsAllowed;
     const bool byServer = policy.jvmType == kVmTypeFavorServer;
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
-                         if (byPreference && a.preferred != b.preferred) {
-                             return a.preferred;
-                         }
-                         if (byServer && a.hasServerVm != b.hasServerVm) {
-                             return a.hasServerVm;
-                         }
-                         return compareVersions(a.version, b.version) > 0;
-                     });
+    const auto before = [&](std::size_t first, std::size_t second) {
+        const RuntimeCandidate& a = candidates[first];
+        const RuntimeCandidate& b = candidates[second];
+        if (byPreference && a.preferred != b.preferred) {
+            return a.preferred;
+        }
+        if (byServer && a.hasServerVm != b.hasServerVm) {
+            return a.hasServerVm;
+        }
+        return compareVersions(a.version, b.version) > 0;
+    };
+    std::vector<RuntimeCandidate> sorted;
+    sorted.reserve(candidates.size());
+    for (const std::size_t position : stableOrder(candidates.size(), before)) {
+        sorted.push_back(std::move(candidates[position]));
+    }
+    candidates = std::move(sorted);
 }
 
 std::optional<RuntimeCandidate> chooseCandidate(const std::vector<RuntimeCandidate>& sorted,

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <utility>
+
 namespace velmar {
 namespace {
 
@@ -181,6 +184,49 @@ TEST(SortCandidatesTest, PreferredThenServerThenNewest)
                                           candidate(L"second", L"17.0.0", false, false)};
     sortCandidates(twins, policyOf(L"", L"any"));
     EXPECT_EQ(homesOf(twins), (Homes{L"first", L"second"})) << "equal ones keep their order";
+}
+
+// Lists of every length up to a few merge widths, with many ties: the
+// result holds each candidate once, preferred before not, server VM before
+// not, newer before older, and equal ones in the order they were found.
+TEST(SortCandidatesTest, AnyLengthOrderedAndStable)
+{
+    const wchar_t* const versions[] = {L"1.6", L"1.7.0_80", L"1.8", L"11", L"17.0.2"};
+    const SearchPolicy policy = policyOf(L"favor_JRE", L"favor_sun", 2);
+    std::mt19937 random(7);
+    for (size_t length = 0; length <= 70; ++length) {
+        std::vector<RuntimeCandidate> sorted;
+        for (size_t i = 0; i < length; ++i) {
+            sorted.push_back(candidate(std::to_wstring(i), versions[random() % 5], random() % 2 == 0,
+                                       random() % 3 == 0));
+        }
+        const std::vector<RuntimeCandidate> found = sorted;
+        sortCandidates(sorted, policy);
+        ASSERT_EQ(sorted.size(), length);
+        std::vector<bool> seen(length);
+        for (size_t i = 0; i < length; ++i) {
+            const size_t place = std::stoul(sorted[i].home);
+            ASSERT_FALSE(seen[place]) << "length " << length;
+            seen[place] = true;
+            EXPECT_EQ(sorted[i].version, found[place].version);
+            if (i == 0) {
+                continue;
+            }
+            const RuntimeCandidate& a = sorted[i - 1];
+            const RuntimeCandidate& b = sorted[i];
+            const auto key = [](const RuntimeCandidate& c) {
+                return std::make_pair(c.preferred, c.hasServerVm);
+            };
+            ASSERT_GE(key(a), key(b)) << "length " << length << " at " << i;
+            if (key(a) == key(b)) {
+                const int order = compareVersions(a.version, b.version);
+                ASSERT_GE(order, 0) << "length " << length << " at " << i;
+                if (order == 0) {
+                    EXPECT_LT(std::stoul(a.home), place) << "length " << length << " at " << i;
+                }
+            }
+        }
+    }
 }
 
 TEST(ChooseCandidateTest, FirstMatchOfThePreferredVersionsInTheirOrder)
