@@ -85,11 +85,17 @@ if [ "$record" = yes ]; then
 Figures of the start-up benchmark (`bench/run.sh --record`): the launcher
 against a minimal host of the Java VM (bench/minimal_host.cpp: four INI
 keys, jvm.dll, the VM with the "exit" hook, main), whole processes started
-alternately after a warm-up, on the stub runtime of the tests, under Wine.
+in pairs after a warm-up, the order swapped every other pair (launcher
+first, then host first), on the stub runtime of the tests, under Wine.
 "launcher>VM" and "host>VM" are the times from the creation of the process
 to its call of JNI_CreateJavaVM, as the stub runtime records them; "ratio"
-and "diff" are the medians of the pairwise ratios and differences. Times in
-milliseconds. "typical, GUI host" times the launcher against the host made
+and "diff" are the medians of the pairwise ratios and differences of the
+whole processes, "diff>VM" that of the times to JNI_CreateJavaVM.
+"registry, 1 -> 50" is what 49 more registrations add to the launcher's
+time to JNI_CreateJavaVM, the median of paired starts with one and with
+fifty registered, beside what they add to the bare registry loop (list the
+versions, open each, read its JavaHome, close it, look at the folder). Times
+in milliseconds. "typical, GUI host" times the launcher against the host made
 to call DefWindowProcW first, as the launcher's entry point does, before
 it loads jvm.dll: that maps user32 and what it brings (gdi32, win32u, imm32
 and more under Wine). The stub runtime, like a real jvm.dll, imports user32

@@ -1,5 +1,5 @@
 // The start-up benchmark: the launcher against the minimal host beside it,
-// whole processes timed alternately (A B A B ...) after a warm-up, on the
+// whole processes timed in pairs (A B, B A, A B ...) after a warm-up, on the
 // same stub runtime, for each case. Prints figures; asserts nothing.
 //
 // Usage: velmar_bench [runs]   (default 21 timed pairs per case)
@@ -169,18 +169,29 @@ struct CaseFigures {
     std::vector<ProcessRun> launcher, host;
 };
 
+constexpr int kWarmUpPairs = 3;
+
+// Pairs in the order A B, B A, A B, ...: a run is slowed by what the run
+// before it leaves behind (Wine ends a process after its exit is reported),
+// and swapping the order every other pair spreads that over both sides.
 // `hostEnvironment`: NAME=value for the host's runs only.
 CaseFigures timeAlternately(const std::wstring& launcher, const std::wstring& host, const std::wstring& record,
-                            int runs, const std::wstring& hostEnvironment = L"", int warmUp = 3)
+                            int runs, const std::wstring& hostEnvironment = L"")
 {
     CaseFigures figures;
-    for (int i = 0; i < warmUp; ++i) {
-        runProgram(launcher, record);
-        runProgram(host, record, hostEnvironment);
-    }
-    for (int i = 0; i < runs; ++i) {
-        figures.launcher.push_back(runProgram(launcher, record));
-        figures.host.push_back(runProgram(host, record, hostEnvironment));
+    for (int i = 0; i < kWarmUpPairs + runs; ++i) {
+        std::optional<ProcessRun> launcherRun, hostRun;
+        if (i % 2 == 0) {
+            launcherRun = runProgram(launcher, record);
+        }
+        hostRun = runProgram(host, record, hostEnvironment);
+        if (i % 2 == 1) {
+            launcherRun = runProgram(launcher, record);
+        }
+        if (i >= kWarmUpPairs) {
+            figures.launcher.push_back(*launcherRun);
+            figures.host.push_back(*hostRun);
+        }
     }
     return figures;
 }
@@ -196,15 +207,16 @@ std::vector<double> field(const std::vector<ProcessRun>& runs, double ProcessRun
 
 void printCase(const char* name, const CaseFigures& f)
 {
-    std::vector<double> ratios, differences;
+    std::vector<double> ratios, differences, differencesUntilVm;
     for (size_t i = 0; i < f.launcher.size(); ++i) {
         ratios.push_back(f.launcher[i].wallMs / f.host[i].wallMs);
         differences.push_back(f.launcher[i].wallMs - f.host[i].wallMs);
+        differencesUntilVm.push_back(f.launcher[i].untilCreateVmMs - f.host[i].untilCreateVmMs);
     }
-    std::printf("%-22s %9.1f %9.1f %7.3f %8.1f %12.1f %11.1f\n", name,
+    std::printf("%-22s %9.1f %9.1f %7.3f %8.1f %12.1f %8.1f %8.1f\n", name,
                 median(field(f.launcher, &ProcessRun::wallMs)), median(field(f.host, &ProcessRun::wallMs)),
                 median(ratios), median(differences), median(field(f.launcher, &ProcessRun::untilCreateVmMs)),
-                median(field(f.host, &ProcessRun::untilCreateVmMs)));
+                median(field(f.host, &ProcessRun::untilCreateVmMs)), median(differencesUntilVm));
     std::fflush(stdout);
 }
 
@@ -273,6 +285,34 @@ std::vector<std::unique_ptr<e2e::ScopedRegistryKey>> registerRuntimes(const std:
     return keys;
 }
 
+// What 49 more registrations add to the launcher's time to the VM, from
+// pairs of starts (one registered, then fifty, the order swapped every
+// other pair), so that the machine's drift between two cases timed one
+// after the other does not enter it; beside it the same growth of the bare
+// loop.
+void printRegistryGrowth(int runs)
+{
+    BenchInstallation bench;
+    bench.addJars(5);
+    bench.writeIni(typicalIni(L""), bench.runtimeFolder());
+    std::vector<double> growth;
+    for (int i = 0; i < kWarmUpPairs + runs; ++i) {
+        double untilVm[2] = {};
+        for (int turn = 0; turn < 2; ++turn) {
+            const int fifty = (turn + i) % 2;
+            auto keys = registerRuntimes(bench.runtimeFolder(), fifty ? 50 : 1);
+            untilVm[fifty] = runProgram(bench.launcher(), bench.record()).untilCreateVmMs;
+        }
+        if (i >= kWarmUpPairs) {
+            growth.push_back(untilVm[1] - untilVm[0]);
+        }
+    }
+    auto keys = registerRuntimes(bench.runtimeFolder(), 50);
+    const double bareGrowth = medianRegistryReadMs(50, runs) - medianRegistryReadMs(1, runs);
+    std::printf("%-22s launcher>VM, median of paired differences: %+.1f ms (bare loop: %+.2f ms)\n",
+                "registry, 1 -> 50", median(growth), bareGrowth);
+}
+
 std::wstring lowered(std::wstring name)
 {
     ::CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
@@ -312,9 +352,10 @@ int main(int argc, char** argv)
         return 0;
     }
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
-    std::printf("Timed pairs per case: %d (after 3 warm-up pairs); times in ms, medians\n\n", runs);
-    std::printf("%-22s %9s %9s %7s %8s %12s %11s\n", "case", "launcher", "host", "ratio", "diff",
-                "launcher>VM", "host>VM");
+    std::printf("Timed pairs per case: %d (after %d warm-up pairs); times in ms, medians\n\n", runs,
+                kWarmUpPairs);
+    std::printf("%-22s %9s %9s %7s %8s %12s %8s %8s\n", "case", "launcher", "host", "ratio", "diff",
+                "launcher>VM", "host>VM", "diff>VM");
     try {
         ProcessRun typicalLauncher, typicalHost;
         for (int jars : {5, 1000, 10000}) {
@@ -351,6 +392,7 @@ int main(int argc, char** argv)
             std::printf("%-22s bare registry reads and folder look-ups: %.2f ms\n", "",
                         medianRegistryReadMs(registered, runs));
         }
+        printRegistryGrowth(runs);
         const std::wstring pairLauncher = environmentValue(L"VELMAR_BENCH_PAIR_LAUNCHER");
         if (!pairLauncher.empty()) {
             BenchInstallation bench(environmentValue(L"VELMAR_BENCH_PAIR_STUB_DIR"));
