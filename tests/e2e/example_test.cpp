@@ -103,7 +103,7 @@ TEST(ShippedExampleTest, WritesTheOutputIntoATimeStampedLog)
 
     const std::wstring logs = example.installation().appData() + L"\\Velmar Notes\\logs\\";
     WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((logs + L"notes-????????-??????.log").c_str(), &found);
+    HANDLE search = ::FindFirstFileW((logs + L"notes-????????" L"-??????.log").c_str(), &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no log in " << ansi(logs);
     ::FindClose(search);
     // The stub's main prints its arguments.
