@@ -47,7 +47,7 @@ std::wstring readJrePath(const Launcher& launcher, const LayeredIniFile& setting
         // when it has since been emptied.
         std::wstring perUser = perUserIniPath(executablePath, launcher.productName,
                                               launcher.productCode, false);
-        if (entryFound(withLongPathPrefix(perUser))) {
+        if (entryFound(perUser)) {
             return readSetting(IniFile(perUser), kJrePathKey);
         }
     }
