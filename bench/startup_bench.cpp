@@ -171,26 +171,27 @@ struct CaseFigures {
 
 constexpr int kWarmUpPairs = 3;
 
-// Pairs in the order A B, B A, A B, ...: a run is slowed by what the run
-// before it leaves behind (Wine ends a process after its exit is reported),
-// and swapping the order every other pair spreads that over both sides.
+// Pairs in the order A B, B A, A B, ...: a run can be slowed by what the
+// run before it leaves behind (Wine may still be ending that process after
+// its exit was reported), and swapping the order every other pair spreads
+// that over both sides.
 // `hostEnvironment`: NAME=value for the host's runs only.
 CaseFigures timeAlternately(const std::wstring& launcher, const std::wstring& host, const std::wstring& record,
                             int runs, const std::wstring& hostEnvironment = L"")
 {
     CaseFigures figures;
     for (int i = 0; i < kWarmUpPairs + runs; ++i) {
-        std::optional<ProcessRun> launcherRun, hostRun;
+        ProcessRun launcherRun, hostRun;
         if (i % 2 == 0) {
             launcherRun = runProgram(launcher, record);
-        }
-        hostRun = runProgram(host, record, hostEnvironment);
-        if (i % 2 == 1) {
+            hostRun = runProgram(host, record, hostEnvironment);
+        } else {
+            hostRun = runProgram(host, record, hostEnvironment);
             launcherRun = runProgram(launcher, record);
         }
         if (i >= kWarmUpPairs) {
-            figures.launcher.push_back(*launcherRun);
-            figures.host.push_back(*hostRun);
+            figures.launcher.push_back(std::move(launcherRun));
+            figures.host.push_back(std::move(hostRun));
         }
     }
     return figures;
