@@ -12,7 +12,6 @@ namespace velmar::e2e {
 namespace {
 
 constexpr DWORD kFailure = 0xFFFFFFFF;
-constexpr const wchar_t* kCaption = L"JRE Not Found";
 constexpr int kPathEdit = 201;
 constexpr int kMessage = 203;
 constexpr int kLink = 205;
@@ -44,7 +43,7 @@ bool isOkEnabled(HWND dialog)
 std::optional<bool> okAfterPicking(HWND dialog, const std::wstring& folder,
                                    const std::wstring& browserScreenshot = {})
 {
-    if (!pickFolder(dialog, 202, folder, browserScreenshot) ||
+    if (!pickFolder(dialog, kMissingRuntimeBrowseButton, folder, browserScreenshot) ||
         !waitUntil([&] { return controlText(dialog, kPathEdit) == folder; })) {
         return std::nullopt;
     }
@@ -112,7 +111,7 @@ TEST_P(MissingRuntimeEndingTest, ShowsTheRequirementAndEndsWithoutSaving)
     EXPECT_EQ(result.run.exitCode, kFailure);
     ASSERT_EQ(result.run.windows.size(), 1u);
     const WindowSeen& dialog = result.run.windows.front();
-    EXPECT_EQ(dialog.caption, kCaption);
+    EXPECT_EQ(dialog.caption, kMissingRuntimeCaption);
     EXPECT_FALSE(dialog.hasOwner);
     EXPECT_TRUE(dialog.errorIcon);
     EXPECT_TRUE(okDisabled);
@@ -172,7 +171,7 @@ TEST_P(MissingRuntimeVmTypeTest, OkFollowsEachPick)
     StubRun result = app_.run({.arguments = L"-nosplash",
                                .onWindow =
                                    [&](HWND window, const WindowSeen& seen) {
-                                       if (seen.caption != kCaption) {
+                                       if (seen.caption != kMissingRuntimeCaption) {
                                            return;
                                        }
                                        states.push_back(okAfterPicking(window, clientFolder()));
@@ -204,7 +203,7 @@ TEST_F(MissingRuntimeTest, ThePickIsSavedForTheUserAndFoundNextTime)
     StubRun first = app_.run({.arguments = L"-nosplash",
                               .onWindow =
                                   [&](HWND window, const WindowSeen& seen) {
-                                      if (seen.caption != kCaption) {
+                                      if (seen.caption != kMissingRuntimeCaption) {
                                           pressButton(window, IDOK);
                                           return;
                                       }
@@ -289,7 +288,7 @@ TEST_F(MissingRuntimeTest, AServiceSavesIntoTheLaunchersAndThePairsIni)
     StubRun result = app_.run({.arguments = L"-nosplash",
                                .onWindow =
                                    [&](HWND window, const WindowSeen& seen) {
-                                       if (seen.caption == kCaption &&
+                                       if (seen.caption == kMissingRuntimeCaption &&
                                            okAfterPicking(window, serverFolder()) == true) {
                                            pressButton(window, IDOK);
                                        } else {
@@ -332,7 +331,7 @@ TEST_F(MissingRuntimeTest, AnOtherArchitecturePickGoesThroughThePair)
                                .onWindow =
                                    [&](HWND window, const WindowSeen& seen) {
                                        const bool picked =
-                                           seen.caption == kCaption &&
+                                           seen.caption == kMissingRuntimeCaption &&
                                            okAfterPicking(window, installation.path(L"other-jre")) == true;
                                        pressButton(window, picked ? IDOK : IDCANCEL);
                                    },

@@ -19,9 +19,7 @@ namespace {
 
 constexpr DWORD kFailure = 0xFFFFFFFF;
 constexpr DWORD kBoundMs = 90000;
-constexpr int kBrowseButton = 202;
 constexpr int kLink = 205;
-constexpr const wchar_t* kMissingRuntimeCaption = L"JRE Not Found";
 constexpr const wchar_t* kExceptionCaption = L"Java Exception";
 constexpr const wchar_t* kHttpsHandlerKey = L"https\\shell\\open\\command";
 
@@ -100,7 +98,7 @@ bool folderBrowser(SplashApp& splash, RunOptions options)
     bool picked = false;
     options.onWindow = [&](HWND window, const WindowSeen& seen) {
         if (seen.caption == kMissingRuntimeCaption) {
-            picked = pickFolder(window, kBrowseButton, splash.app().runtimeFolder());
+            picked = pickFolder(window, kMissingRuntimeBrowseButton, splash.app().runtimeFolder());
         }
         pressButton(window, IDCANCEL);
     };

@@ -3,6 +3,7 @@
 // newer registration beside it holds a value of odd size or type; a
 // registration alone that names no usable folder leads to the
 // missing-runtime dialog, never to a crash or a silent end.
+#include "dialog_driver.h"
 #include "registry_key.h"
 #include "stub_app.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr DWORD kFailure = 0xFFFFFFFF;
 constexpr DWORD kBoundMs = 30000;
-constexpr const wchar_t* kMissingRuntimeCaption = L"JRE Not Found";
 
 struct BesideCase {
     const char* name;

@@ -18,8 +18,6 @@ namespace velmar::e2e {
 namespace {
 
 constexpr DWORD kBoundMs = 90000;
-constexpr int kBrowseButton = 202;
-constexpr const wchar_t* kMissingRuntimeCaption = L"JRE Not Found";
 
 struct EntryState {
     bool folder = false;
@@ -146,7 +144,7 @@ RunOptions missingRuntime(StubApp& app, bool pick)
             .onWindow =
                 [pick, runtime](HWND window, const WindowSeen& seen) {
                     if (pick && seen.caption == kMissingRuntimeCaption &&
-                        pickFolder(window, kBrowseButton, runtime)) {
+                        pickFolder(window, kMissingRuntimeBrowseButton, runtime)) {
                         pressButton(window, IDOK);
                         return;
                     }

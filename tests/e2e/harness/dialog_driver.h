@@ -11,6 +11,11 @@
 
 namespace velmar::e2e {
 
+// The dialog a start shows when it finds no runtime: its caption and its
+// Browse button, as a user sees them.
+inline constexpr const wchar_t* kMissingRuntimeCaption = L"JRE Not Found";
+inline constexpr int kMissingRuntimeBrowseButton = 202;
+
 // Polls `condition` every 20 ms until it holds or `timeoutMs` passed.
 bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000);
 
