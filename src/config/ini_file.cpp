@@ -278,13 +278,28 @@ std::wstring perUserIniPath(std::wstring_view executablePath, std::wstring_view 
     return codeFolder + L"\\" + baseIniName(executablePath);
 }
 
+std::wstring workingFolderOf(std::wstring_view executablePath)
+{
+    const size_t lastBackslash = executablePath.rfind(L'\\');
+    // A path rooted without a drive ("\app.exe") or without any folder
+    // has no folder to go to.
+    if (lastBackslash == std::wstring_view::npos || lastBackslash == 0) {
+        return {};
+    }
+    std::wstring folder(executablePath.substr(0, lastBackslash));
+    // "E:" alone names the current directory of drive E, not its root.
+    if (folder.back() == L':') {
+        folder += L'\\';
+    }
+    return folder;
+}
+
 void applyWorkingDirOverride()
 {
-    // A folder of one backslash alone (a path rooted without a drive) is
-    // left alone.
-    const std::wstring folder = launcherFolder();
-    if (folder.size() > 1) {
-        ::SetCurrentDirectoryW(folder.substr(0, folder.size() - 1).c_str());
+    const std::optional<std::wstring> path = modulePath();
+    const std::wstring folder = path ? workingFolderOf(*path) : std::wstring();
+    if (!folder.empty()) {
+        ::SetCurrentDirectoryW(folder.c_str());
     }
 }
 

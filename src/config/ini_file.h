@@ -105,6 +105,11 @@ std::wstring composePerUserIniPath(std::wstring_view appData, std::wstring_view 
 std::wstring perUserIniPath(std::wstring_view executablePath, std::wstring_view productName,
                             std::wstring_view productCode, bool createFolders);
 
+// The folder an executable path names for the working-directory override:
+// the path before its last backslash, with the backslash kept after a drive
+// ("E:\"); empty when the backslash is missing or comes first.
+std::wstring workingFolderOf(std::wstring_view executablePath);
+
 // The folder of the launcher's executable becomes the current directory.
 void applyWorkingDirOverride();
 

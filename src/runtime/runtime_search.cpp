@@ -5,6 +5,7 @@
 #include "runtime/jvm_location.h"
 #include "runtime/missing_runtime_dialog.h"
 #include "runtime/runtime_registry.h"
+#include "support/file_system.h"
 #include "support/text.h"
 
 namespace velmar {
@@ -25,8 +26,8 @@ bool useConfiguredFolder(Launcher& launcher)
         return false;
     }
     // The packager's or the user's own choice: no version bound applies.
-    std::wstring library =
-        findJvmLibrary(withTrailingBackslash(launcher.jrePathSetting), launcher.jvmType);
+    std::wstring library = findJvmLibrary(
+        configuredRuntimeFolder(launcher.jrePathSetting, launcherFolder()), launcher.jvmType);
     if (library.empty()) {
         return false;
     }
@@ -83,6 +84,20 @@ bool askForRuntime(Launcher& launcher)
 }
 
 }  // namespace
+
+std::wstring configuredRuntimeFolder(std::wstring_view setting, std::wstring_view launcherFolder)
+{
+    if (isAbsolutePath(setting) || launcherFolder.empty()) {
+        return withTrailingBackslash(std::wstring(setting));
+    }
+    while (setting.starts_with(L'\\')) {
+        setting.remove_prefix(1);
+    }
+    const std::wstring joined = std::wstring(launcherFolder) + std::wstring(setting);
+    // "..\jre" and ".\jre" are resolved here, so the path the runtime and
+    // its children see names the folder plainly.
+    return withTrailingBackslash(fullPathOf(joined).value_or(joined));
+}
 
 std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& traits)
 {

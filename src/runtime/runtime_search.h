@@ -22,6 +22,11 @@ bool findRuntime(Launcher& launcher);
 // the registry; asks nobody.
 bool searchRuntime(Launcher& launcher);
 
+// The folder "JRE Path" names, ending in "\": an absolute path as written;
+// any other below the launcher's folder, as "Class Path" entries are, so
+// that the start does not depend on the current directory.
+std::wstring configuredRuntimeFolder(std::wstring_view setting, std::wstring_view launcherFolder);
+
 // The runtime shipped in a launcher folder: the folder itself when it holds
 // "bin\java.dll", else the build's local runtime subfolder when that does;
 // empty otherwise.

@@ -33,6 +33,28 @@ TEST_F(ConfiguredFolderTest, UsesTheLibraryOfJrePathWithOrWithoutBackslash)
     }
 }
 
+// A relative "JRE Path" is the launcher's, wherever the start began.
+TEST(ConfiguredRuntimeFolderTest, RelativeSettingsLieBelowTheLauncherFolder)
+{
+    struct Case {
+        const wchar_t* setting;
+        const wchar_t* folder;
+    };
+    const Case cases[] = {
+        {L"jre", L"C:\\App\\jre\\"},
+        {L"jre\\", L"C:\\App\\jre\\"},
+        {L".\\runtime\\jre", L"C:\\App\\runtime\\jre\\"},
+        {L"..\\shared\\jre", L"C:\\shared\\jre\\"},
+        {L"\\jre", L"C:\\App\\jre\\"},  // as "Class Path" reads "\lib\*.jar"
+        {L"D:\\Java\\jre", L"D:\\Java\\jre\\"},
+        {L"\\\\server\\java\\", L"\\\\server\\java\\"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(configuredRuntimeFolder(c.setting, L"C:\\App\\"), c.folder)
+            << ::testing::PrintToString(std::wstring(c.setting));
+    }
+}
+
 TEST_F(ConfiguredFolderTest, IgnoresTheVersionBounds)
 {
     const std::wstring home = folder(L"jre");

@@ -222,6 +222,25 @@ TEST(LayeredIniFileTest, FallsBackToTheAppendSectionKeyByKey)
     EXPECT_EQ(IniFile(path).getString(L"Class Path", L"Class Path"), L"") << "plain reads no layer";
 }
 
+TEST(WorkingDirOverrideTest, FolderOfTheProgramPath)
+{
+    struct Case {
+        const wchar_t* program;
+        const wchar_t* folder;
+    };
+    const Case cases[] = {
+        {L"C:\\Apps\\Tool\\run.exe", L"C:\\Apps\\Tool"},
+        {L"E:\\app.exe", L"E:\\"},  // "E:" would be drive E's own current directory
+        {L"\\\\?\\E:\\app.exe", L"\\\\?\\E:\\"},
+        {L"\\\\server\\share\\app.exe", L"\\\\server\\share"},
+        {L"\\app.exe", L""},
+        {L"app.exe", L""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(workingFolderOf(c.program), c.folder) << ::testing::PrintToString(std::wstring(c.program));
+    }
+}
+
 TEST(WorkingDirOverrideTest, MakesTheProgramFolderCurrent)
 {
     TempFolder folder;

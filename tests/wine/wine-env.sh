@@ -113,6 +113,10 @@ setup() {
         wineserver -w </dev/null >/dev/null 2>&1 || true
         touch "$WINEPREFIX/.velmar-ready"
     fi
+    # Drive V: of the tests' own: an empty folder a test may install a
+    # launcher into the root of (Wine takes drives from these links only).
+    mkdir -p "$state/drive-root"
+    ln -sfn "$state/drive-root" "$WINEPREFIX/dosdevices/v:"
     # Status 2 means a wineserver already runs for this prefix: an earlier
     # setup started and booted it, and each boot starts another services.exe.
     local server_status=0
