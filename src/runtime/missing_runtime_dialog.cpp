@@ -77,6 +77,16 @@ void MissingRuntimeDialog::onCommand(int id)
 {
     switch (id) {
     case IDOK:
+        // OK may arrive while the button is disabled (a message sent to the
+        // dialog, Enter on another control), and the picked folder may have
+        // gone since: only a folder that holds a VM library now is taken.
+        if (!chosenFolder_.empty()) {
+            pickedLibrary_ = findJvmLibrary(chosenFolder_, mode_);
+        }
+        if (!pickedLibrary_.empty()) {
+            ::EndDialog(window(), id);
+        }
+        break;
     case IDCANCEL:
         ::EndDialog(window(), id);
         break;

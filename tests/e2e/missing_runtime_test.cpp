@@ -193,6 +193,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, MissingRuntimeVmTypeTest,
                                            VmTypeCase{"favor_server", L"favor_server", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// OK reaching the dialog while it is disabled (sent to it, as another
+// program or a stuck key may) takes nothing: not before any pick, and not
+// after a pick of a folder without a VM library.
+TEST_F(MissingRuntimeTest, OkWithoutARuntimeFolderIsIgnored)
+{
+    std::vector<bool> stillOpen;
+    StubRun result = app_.run({.arguments = L"-nosplash",
+                               .onWindow =
+                                   [&](HWND window, const WindowSeen& seen) {
+                                       if (seen.caption != kMissingRuntimeCaption) {
+                                           return;
+                                       }
+                                       ::SendMessageW(window, WM_COMMAND, IDOK, 0);
+                                       stillOpen.push_back(okAfterPicking(window, app_.installation().folder()) == false);
+                                       ::SendMessageW(window, WM_COMMAND, IDOK, 0);
+                                       stillOpen.push_back(::IsWindowVisible(window) != FALSE);
+                                       pressButton(window, IDCANCEL);
+                                   },
+                               .timeoutMs = kHangBoundMs});
+
+    ASSERT_FALSE(result.run.timedOut);
+    EXPECT_EQ(stillOpen, (std::vector<bool>{true, true}));
+    EXPECT_EQ(result.run.exitCode, kFailure);
+    EXPECT_EQ(result.run.windows.size(), 1u) << "no message after the dialog";
+    EXPECT_FALSE(exists(app_.installation().appData() + L"\\Acme")) << "no empty \"JRE Path\" saved";
+    EXPECT_FALSE(result.record.exists);
+}
+
 // The pick outside the version bounds is taken, saved for the user with its
 // trailing "\", and the next start goes straight to the application.
 TEST_F(MissingRuntimeTest, ThePickIsSavedForTheUserAndFoundNextTime)
