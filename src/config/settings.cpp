@@ -54,6 +54,18 @@ std::wstring readJrePath(const Launcher& launcher, const LayeredIniFile& setting
     return readSetting(settings, kJrePathKey);
 }
 
+// Message 210; when the INI file is not there at all (a download renamed
+// to "myapp (1).exe" looks for "myapp (1).ini"), also which file was
+// looked for, since the key is then not what needs fixing.
+void reportMissingMainClass(const Launcher& launcher, const std::wstring& iniPath)
+{
+    std::wstring text = LoadMessage(IDS_NO_MAIN_CLASS);
+    if (!entryFound(iniPath)) {
+        text += L"\n\n" + FormatMessageText(LoadMessage(IDS_INI_FILE_MISSING), {iniPath});
+    }
+    ShowErrorBox(launcher.splashWindow, text);
+}
+
 }  // namespace
 
 const LayeredIniFile* launcherSettings(Launcher& launcher)
@@ -140,7 +152,7 @@ bool loadSettings(Launcher& launcher)
 
     std::wstring mainClass = readSetting(settings, kMainClassKey);
     if (mainClass.empty()) {
-        ShowErrorBox(launcher.splashWindow, IDS_NO_MAIN_CLASS);
+        reportMissingMainClass(launcher, settings.path());
         return false;
     }
     std::replace(mainClass.begin(), mainClass.end(), L'.', L'/');

@@ -57,3 +57,5 @@
 #define IDS_INTERNAL_ERROR 234
 #define IDS_UNEXPECTED_ERROR 235
 #define IDS_OPTION_NOT_CONVERTED 236
+// Added to 210 when the launcher INI file is not there.
+#define IDS_INI_FILE_MISSING 240
