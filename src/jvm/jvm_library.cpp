@@ -3,7 +3,6 @@
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "jvm/stream_redirection.h"
-#include "jvm/native_paths.h"
 #include "resources/resource.h"
 
 #include <atomic>
@@ -45,11 +44,8 @@ void reportMissingEntryPoint(const Launcher& launcher)
 
 bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
 {
-    // The runtime's own DLLs (its C runtime above all) come from its bin
-    // folder, before the system's and never from the current directory or
-    // another product's PATH folder. The setting holds for the libraries
-    // the VM loads later, and processes the application starts inherit it.
-    ::SetDllDirectoryW(runtimeBinFolder(path).c_str());
+    // The runtime's bin folder is already where the DLLs it needs are
+    // searched (prepareNativePaths).
     HMODULE library = ::LoadLibraryW(path.c_str());
     if (library == nullptr) {
         DWORD error = ::GetLastError();

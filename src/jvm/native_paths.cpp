@@ -46,6 +46,13 @@ std::wstring composeSystemPath(const NativePathInputs& inputs)
 
 bool prepareNativePaths(Launcher& launcher)
 {
+    // The DLLs of the runtime's libraries (the C runtime above all, for
+    // jvm.dll and the splash library alike) come from its bin folder,
+    // before the system's and never from the current directory or another
+    // product's PATH folder. Set before the first of them is loaded; it
+    // holds for the libraries the VM loads later, and processes the
+    // application starts inherit it.
+    ::SetDllDirectoryW(runtimeBinFolder(launcher.jvmLibraryPath).c_str());
     publishRuntimeChoice(launcher);
     NativePathInputs inputs{
         .libraryPath = expandEnvironment(launcher.libraryPath),

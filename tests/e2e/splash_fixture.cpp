@@ -114,6 +114,8 @@ void giveRuntimeSplashLibrary(StubApp& app, std::wstring_view variant)
 {
     app.installation().copyFile(stubFile(L"splash-" + std::wstring(variant), L"splashscreen.dll"),
                                 L"jre\\bin\\splashscreen.dll");
+    // The library it imports, as a real one imports its C runtime.
+    app.installation().copyFile(stubFile(L"dependent", L"stubdep.dll"), L"jre\\bin\\stubdep.dll");
 }
 
 SplashApp::SplashApp(const std::string& picture, std::wstring_view variant) : app_(variant, L"velmar-splash-")

@@ -127,6 +127,24 @@ TEST(JavaSplashFailureTest, AFailedVmStartClosesTheLibraryOnce)
     EXPECT_FALSE(splashSeen(result.run));
 }
 
+// The splash library is the first of the runtime's libraries loaded: the
+// library it imports comes from the runtime's bin folder, never from a copy
+// planted in the current directory.
+TEST(JavaSplashDependencyTest, ComesFromTheRuntimesBinFolder)
+{
+    SplashApp splash;
+    splash.set({{L"Display", L"Preffer Native Splash Screen", L"Yes"}});
+    giveRuntimeSplashLibrary(splash.app(), L"full");
+    Installation& inst = splash.app().installation();
+    inst.copyFile(stubFile(L"dependent", L"stubdep.dll"), L"documents\\stubdep.dll");
+    splash.vmParameters(kStayBriefly);
+    const StubRun result = splash.app().run({.currentDirectory = inst.path(L"documents")});
+    ASSERT_FALSE(result.run.timedOut);
+    EXPECT_EQ(result.run.exitCode, 0u);
+    EXPECT_TRUE(result.record.called("SplashInit"));
+    EXPECT_EQ(result.record.dependencyPath, inst.path(L"jre\\bin\\stubdep.dll"));
+}
+
 // GDI+ is loaded only for the launcher's own splash (that no planted copy
 // is taken: planted_library_test.cpp).
 struct GdiplusCase {

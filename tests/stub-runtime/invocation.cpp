@@ -4,6 +4,9 @@
 // a DestroyJavaVM that waits for the non-daemon threads.
 #include "jdk11_layout.h"
 #include "stub_jvm.h"
+#ifdef STUB_IMPORT_DEPENDENCY
+#include "dependency.h"
+#endif
 
 #include <psapi.h>
 
@@ -319,17 +322,7 @@ void recordModules()
     }
 }
 
-#ifdef STUB_IMPORT_DEPENDENCY
-// The library a runtime's jvm.dll imports from its own bin folder.
-extern "C" __declspec(dllimport) DWORD stubDependencyPath(wchar_t* buffer, DWORD size);
-
-void recordDependency()
-{
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = stubDependencyPath(path, MAX_PATH);
-    record("dependency", hexUnits(std::u16string(path, path + std::min<DWORD>(length, MAX_PATH))));
-}
-#else
+#ifndef STUB_IMPORT_DEPENDENCY
 void recordDependency() {}
 #endif
 

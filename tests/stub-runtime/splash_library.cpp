@@ -2,6 +2,9 @@
 // arguments in the stub runtime's record, and fails loudly where a real
 // library would crash or misbehave (a null string, a file loaded before
 // SplashInit). Which exports a build has is chosen by STUB_SPLASH_* macros.
+// Like a real one it imports a library of the runtime's bin folder, and
+// fails to load where the search for it does not reach that folder.
+#include "dependency.h"
 #include "stub_jvm.h"
 
 #include <string>
@@ -30,6 +33,7 @@ __declspec(dllexport) void SplashInit()
 {
     initialised = true;
     record("call", "SplashInit");
+    stub::recordDependency();
 }
 #endif
 
