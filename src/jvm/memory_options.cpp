@@ -54,6 +54,15 @@ uint64_t unitOf(wchar_t suffix)
     }
 }
 
+// A number too long for 64 bits stays at the largest one rather than
+// wrapping round to a small size.
+uint64_t appendDigit(uint64_t number, wchar_t digit)
+{
+    constexpr uint64_t kMost = std::numeric_limits<uint64_t>::max();
+    const auto value = static_cast<uint64_t>(digit - L'0');
+    return number > (kMost - value) / 10 ? kMost : number * 10 + value;
+}
+
 MemoryFacts currentMemoryFacts()
 {
     MEMORYSTATUS status{};
@@ -81,7 +90,7 @@ NumberRun readNumbers(std::wstring_view text)
     run.numbers.push_back(0);
     for (size_t i = run.valueStart; i < end; ++i) {
         if (isDigit(text[i])) {
-            run.numbers.back() = run.numbers.back() * 10 + static_cast<uint64_t>(text[i] - L'0');
+            run.numbers.back() = appendDigit(run.numbers.back(), text[i]);
         } else if (text[i] == L':') {
             run.numbers.push_back(0);
         }
@@ -95,7 +104,14 @@ uint64_t parseStackSize(std::wstring_view text)
     if (run.valueStart != 0 || run.numbers.size() != 1) {
         return 0;
     }
-    return run.numbers.front() * unitOf(text.back());
+    const uint64_t unit = unitOf(text.back());
+    // A size beyond 64 bits (a number read as the largest one included) is
+    // no size at all, as the VM sees it too.
+    constexpr uint64_t kMost = std::numeric_limits<uint64_t>::max();
+    if (run.numbers.front() == kMost || run.numbers.front() > kMost / unit) {
+        return 0;
+    }
+    return run.numbers.front() * unit;
 }
 
 bool isMemoryForm(std::wstring_view token)
@@ -136,7 +152,11 @@ std::wstring processVmToken(Launcher& launcher, std::wstring_view token)
     std::wstring result = isMemoryForm(token) ? convertMemoryForm(token, currentMemoryFacts())
                                               : std::wstring(token);
     if (startsWith(result, L"-Xss")) {
-        launcher.javaThreadStackSize = static_cast<size_t>(parseStackSize(result.substr(4)));
+        // A stack this build cannot address is refused: the thread then
+        // gets the runtime's default, and the VM judges the option itself.
+        const uint64_t size = parseStackSize(result.substr(4));
+        launcher.javaThreadStackSize =
+            size <= std::numeric_limits<size_t>::max() ? static_cast<size_t>(size) : 0;
     }
     return result;
 }

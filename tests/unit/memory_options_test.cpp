@@ -29,6 +29,9 @@ TEST(ReadNumbersTest, ReadsColonSeparatedNumbersFromTheValueStart)
         {L"12", 0, {12}},     // a last digit is read
         {L"1:", 0, {1}},      // a last ":" is not
         {L"18446744073709551615", 0, {18446744073709551615ull}},
+        // Longer numbers stay at the largest, never wrap round to a small one.
+        {L"18446744073709551616", 0, {18446744073709551615ull}},
+        {L"99999999999999999999999:1k", 0, {18446744073709551615ull, 1}},
     };
     for (const Case& c : cases) {
         NumberRun run = readNumbers(c.text);
@@ -43,6 +46,9 @@ TEST(ParseStackSizeTest, TakesOnePlainNumberWithAUnit)
         {L"1M", 1048576},  {L"1m", 1048576}, {L"512k", 524288}, {L"512K", 524288},
         {L"2g", 2147483648ull}, {L"65536", 65536}, {L"7b", 7},  {L"1:2M", 0},
         {L"=1M", 0},       {L"", 0},         {L"M", 0},         {L":", 0},
+        // Sizes beyond 64 bits are refused, not wrapped round.
+        {L"17179869185g", 0}, {L"18014398509481985k", 0}, {L"18446744073709551616", 0},
+        {L"17179869183g", 18446744072635809792ull},
     };
     for (const auto& [text, bytes] : cases) {
         EXPECT_EQ(parseStackSize(text), bytes) << ::testing::PrintToString(std::wstring(text));
@@ -97,6 +103,10 @@ TEST(ProcessVmTokenTest, SetsTheStackSizeFromEveryXssToken)
         {L"-Xss65536", L"-Xss65536", 65536},
         {L"-Xss1:2M", L"-Xss1:2M", 0},
         {L"-Xss=1M", L"-Xss=1M", 0},
+        {L"-Xss17179869185g", L"-Xss17179869185g", 0},
+        // More than a 32-bit build can address is refused there, not cut.
+        {L"-Xss5g", L"-Xss5g", sizeof(size_t) == 4 ? 0 : static_cast<size_t>(5368709120ull)},
+        {L"-Xss1000000000000000P", L"-Xss9223372036854775807K", 0},
     };
     for (const Case& c : cases) {
         Launcher launcher;
