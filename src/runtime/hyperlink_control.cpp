@@ -206,6 +206,8 @@ void HyperlinkControl::navigate()
     if (open == nullptr) {
         return;
     }
+    // The shell may hand the link to an extension that is a COM object.
+    const ComApartment apartment;
     const auto result = reinterpret_cast<INT_PTR>(
         open(nullptr, L"open", target_.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result > 32) {
