@@ -33,7 +33,9 @@ public:
     ~DriveRoot()
     {
         for (const std::wstring& entry : entries_) {
-            removeTree(root_ + entry);
+            if (!::DeleteFileW(path(entry).c_str())) {
+                removeTree(path(entry));
+            }
         }
     }
     DriveRoot(const DriveRoot&) = delete;
@@ -48,7 +50,11 @@ public:
         }
     }
     // A file the launcher will write there.
-    void expect(const std::wstring& entry) { entries_.push_back(entry); }
+    void expect(const std::wstring& entry)
+    {
+        entries_.push_back(entry);
+        ::DeleteFileW(path(entry).c_str());
+    }
     void makeFolder(const std::wstring& entry)
     {
         entries_.push_back(entry);
