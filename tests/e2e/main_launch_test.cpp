@@ -76,15 +76,18 @@ INSTANTIATE_TEST_SUITE_P(
                      L"No main method found in specified class.\n", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The runtime calls the exit hook from a thread of its own, as HotSpot's
+// VM thread runs the exit sequence; the message still comes, and the
+// process still ends with -1.
 TEST(RejectedMainClassTest, TheHelpersSystemExitIsTurnedIntoTheMessage)
 {
     StubApp app(L"full");
     app.writeIni({{L"Java Runtime Environment", L"Main Class", L"stub.NoMain"}});
     StubRun result = app.run({.arguments = L"-nosplash", .timeoutMs = kHangBoundMs});
     ASSERT_FALSE(result.run.timedOut);
-    EXPECT_TRUE(inOrder(result.record.calls, {"FindClass stub/NoMain", "checkAndLoadMain stub.NoMain",
-                                              "System.exit 1"}));
-    EXPECT_EQ(result.record.exitHookCodes, std::vector<long>{1});
+    EXPECT_EQ(result.record.exitHookCodes, std::vector<long>{1}) << "the helper ended the VM";
+    ASSERT_EQ(result.run.messageBoxes().size(), 1u);
+    EXPECT_EQ(result.run.messageBoxes().front().text, L"No main method found in specified class.\n");
     EXPECT_EQ(result.run.exitCode, kFailure) << "not the helper's 1";
 }
 
