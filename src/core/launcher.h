@@ -117,5 +117,7 @@ private:
 
 // Exit code of a launch that failed.
 inline constexpr DWORD kFailureExitCode = static_cast<DWORD>(-1);
+// Exit code of an application whose main ended with an exception.
+inline constexpr DWORD kUncaughtExceptionExitCode = 1;
 
 }  // namespace velmar

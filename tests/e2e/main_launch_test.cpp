@@ -70,6 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
                      L"Could not find the main class stub/Missing.\n", "NoClassDefFoundError: stub/Missing"},
         RejectedCase{"missing_class_without_helper", L"plain", L"stub.Missing",
                      L"Could not find the main class stub/Missing.\n", "NoClassDefFoundError: stub/Missing"},
+        RejectedCase{"failing_initializer", L"full", L"stub.BadInit",
+                     L"Failed to load Main Class: stub/BadInit\njava.lang.ExceptionInInitializerError\n"
+                     L"Caused by: java.lang.IllegalStateException: settings missing.\n",
+                     "java.lang.ExceptionInInitializerError\r\nCaused by: java.lang.IllegalStateException: "
+                     "settings missing\r\n\tat stub.BadInit.<clinit>(BadInit.java:3)"},
         RejectedCase{"no_main", L"full", L"stub.NoMain", L"No main method found in specified class.\n",
                      "Error: Main method not found in class stub.NoMain"},
         RejectedCase{"no_main_without_helper", L"plain", L"stub.NoMain",
