@@ -81,8 +81,14 @@ DWORD Launcher::Run()
     if (assembleJvmOptions(*this) == OptionAssembly::failed) {
         return kFailureExitCode;
     }
-    if (StartJavaMainThread(*this) == 0) {
+    switch (StartJavaMainThread(*this)) {
+    case kMainReturned:
         return 0;
+    case kMainThrew:
+        // What java.exe ends with, which scripts and installers read.
+        return kUncaughtExceptionExitCode;
+    default:
+        break;
     }
     if (splashClose != nullptr) {
         splashClose();

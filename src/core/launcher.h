@@ -70,7 +70,8 @@ public:
     bool jrockitFavored = false;
     bool sunFavored = true;
     bool ibmFavored = false;
-    // The runtime chosen came from an IBM row of the registry search.
+    // The runtime chosen came from the registry key of the old IBM
+    // runtimes, whose Java main thread stays in the VM after main.
     bool ibmRuntimeChosen = false;
     std::wstring productName;
     std::wstring productCode;
@@ -116,5 +117,7 @@ private:
 
 // Exit code of a launch that failed.
 inline constexpr DWORD kFailureExitCode = static_cast<DWORD>(-1);
+// Exit code of an application whose main ended with an exception.
+inline constexpr DWORD kUncaughtExceptionExitCode = 1;
 
 }  // namespace velmar

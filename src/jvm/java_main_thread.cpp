@@ -37,27 +37,40 @@ void clearPendingException(JNIEnv* env)
     }
 }
 
-// The class itself, found by the class path's loader; message 215 when it
-// is not there. Loading it here first keeps the launcher helper, which ends
-// the VM over a class it cannot load, from ever being asked for one.
+// Message 211: the class and the headlines of the exception that kept it
+// from being initialised (printed and cleared by then; may be null).
+void reportMainClassNotLoaded(const Launcher& launcher, JNIEnv* env, jthrowable thrown)
+{
+    std::wstring detail = launcher.mainClass;
+    if (thrown != nullptr) {
+        const std::wstring headlines = exceptionHeadlines(CaptureStackTrace(env, thrown));
+        detail += headlines.empty() ? L"" : L"\n" + headlines;
+    }
+    ReportOneString(launcher.splashWindow, IDS_MAIN_CLASS_NOT_LOADED, detail);
+}
+
+// Told after the runtime has printed why. FindClass initialises the class:
+// one that is not there leaves NoClassDefFoundError (message 215), one
+// whose static initializer failed leaves ExceptionInInitializerError.
+void reportUnloadedMainClass(const Launcher& launcher, JNIEnv* env)
+{
+    LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
+    describePendingException(env);
+    if (thrown && isInstanceOfClass(env, thrown.get(), "java/lang/NoClassDefFoundError")) {
+        ReportOneString(launcher.splashWindow, IDS_MAIN_CLASS_NOT_FOUND, launcher.mainClass);
+        return;
+    }
+    reportMainClassNotLoaded(launcher, env, thrown.get());
+}
+
+// The class itself, found and initialised by the class path's loader.
+// Loading it here first keeps the launcher helper, which ends the VM over
+// a class it cannot load, from ever being asked for one.
 jclass findMainClass(const Launcher& launcher, JNIEnv* env)
 {
-    LocalRef<jstring> name(env, newJavaString(env, launcher.mainClass));
-    if (!name) {
-        describePendingException(env);
-        ReportOneString(launcher.splashWindow, IDS_MAIN_CLASS_NOT_LOADED, launcher.mainClass);
-        return nullptr;
-    }
-    const char* modifiedUtf8 = env->GetStringUTFChars(name.get(), nullptr);
-    if (modifiedUtf8 == nullptr) {
-        describePendingException(env);
-        return nullptr;
-    }
-    jclass loaded = env->FindClass(modifiedUtf8);
-    env->ReleaseStringUTFChars(name.get(), modifiedUtf8);
+    jclass loaded = findClassNamed(env, launcher.mainClass);
     if (loaded == nullptr) {
-        describePendingException(env);
-        ReportOneString(launcher.splashWindow, IDS_MAIN_CLASS_NOT_FOUND, launcher.mainClass);
+        reportUnloadedMainClass(launcher, env);
     }
     return loaded;
 }
@@ -114,11 +127,9 @@ bool clearNoSuchMethod(JNIEnv* env)
         return true;
     }
     env->ExceptionClear();
-    LocalRef<jclass> noSuchMethod(env, env->FindClass("java/lang/NoSuchMethodError"));
-    if (noSuchMethod && env->IsInstanceOf(thrown.get(), noSuchMethod.get())) {
+    if (isInstanceOfClass(env, thrown.get(), "java/lang/NoSuchMethodError")) {
         return true;
     }
-    clearPendingException(env);
     env->Throw(thrown.get());
     return false;
 }
@@ -175,11 +186,11 @@ void callEntryPoint(JNIEnv* env, jclass cls, const EntryPoint& entry, jobjectArr
 
 // Everything up to the end of main; the local references are gone when it
 // returns, before the thread detaches.
-bool runMain(Launcher& launcher, JNIEnv* env)
+LaunchResult runMain(Launcher& launcher, JNIEnv* env)
 {
     LocalRef<jclass> found(env, findMainClass(launcher, env));
     if (!found) {
-        return false;
+        return LaunchResult::failed;
     }
     // The helper may answer with a class of its own that runs the one named.
     LocalRef<jclass> checked(env, loadThroughLauncherHelper(launcher, env));
@@ -190,16 +201,19 @@ bool runMain(Launcher& launcher, JNIEnv* env)
         break;
     case Lookup::missing:
         ShowErrorBox(launcher.splashWindow, IDS_NO_MAIN_METHOD);
-        return false;
-    case Lookup::failed:
+        return LaunchResult::failed;
+    case Lookup::failed: {
+        // The class the helper answered with could not be initialised.
+        LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
         describePendingException(env);
-        ReportOneString(launcher.splashWindow, IDS_MAIN_CLASS_NOT_LOADED, launcher.mainClass);
-        return false;
+        reportMainClassNotLoaded(launcher, env, thrown.get());
+        return LaunchResult::failed;
+    }
     }
     LocalRef<jobjectArray> arguments(env, newJavaStringArray(env, launcher.arguments));
     if (!arguments) {
         describePendingException(env);
-        return false;
+        return LaunchResult::failed;
     }
     if (launcher.mainStartedEvent) {
         ::SetEvent(launcher.mainStartedEvent.get());
@@ -208,13 +222,14 @@ bool runMain(Launcher& launcher, JNIEnv* env)
     // Left pending: the runtime reports it as uncaught when the thread
     // detaches.
     LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
-    if (thrown) {
-        CloseNativeSplash(launcher);
-        if (launcher.failureCheck) {
-            handleUncaughtException(env, thrown.get());
-        }
+    if (!thrown) {
+        return LaunchResult::mainReturned;
     }
-    return true;
+    CloseNativeSplash(launcher);
+    if (launcher.failureCheck) {
+        handleUncaughtException(env, thrown.get());
+    }
+    return LaunchResult::mainThrew;
 }
 
 DWORD WINAPI javaMainThreadEntry(LPVOID parameter)
@@ -226,10 +241,11 @@ DWORD WINAPI javaMainThreadEntry(LPVOID parameter)
 
 }  // namespace
 
-bool LaunchMain(Launcher& launcher)
+LaunchResult LaunchMain(Launcher& launcher)
 {
-    const bool mainRan = runMain(launcher, launcher.jniEnv);
-    // An IBM runtime's Java main thread stays in the VM for good; the
+    const LaunchResult result = runMain(launcher, launcher.jniEnv);
+    const bool mainRan = result != LaunchResult::failed;
+    // The old IBM runtimes' Java main thread stays in the VM for good; the
     // process ends when the application calls System.exit.
     if (mainRan && launcher.ibmRuntimeChosen) {
         ::Sleep(INFINITE);
@@ -237,19 +253,22 @@ bool LaunchMain(Launcher& launcher)
     // Also after a failure: the VM waits for ever, in DestroyJavaVM, for a
     // thread that ended without detaching.
     const bool detached = launcher.javaVm->DetachCurrentThread() == JNI_OK;
-    return mainRan && detached;
+    return detached ? result : LaunchResult::failed;
 }
 
 DWORD JavaMainThread(Launcher* launcher)
 {
     if (launcher == nullptr || !CreateJvm(*launcher)) {
-        return 1;
+        return kLaunchFailed;
     }
-    if (!LaunchMain(*launcher)) {
-        return 1;
+    const LaunchResult result = LaunchMain(*launcher);
+    if (result == LaunchResult::failed) {
+        return kLaunchFailed;
     }
+    // After an uncaught exception too: the application's other threads
+    // finish first, as they do under java.exe.
     DestroyJvm(*launcher);
-    return 0;
+    return result == LaunchResult::mainThrew ? kMainThrew : kMainReturned;
 }
 
 DWORD StartJavaMainThread(Launcher& launcher)

@@ -10,14 +10,22 @@ namespace velmar {
 
 class Launcher;
 
-// Runs the Java main thread and waits for it; its exit code, 0 or 1.
+// The Java main thread's exit codes: main returned, or ended with an
+// exception, and the VM was destroyed after it; or the launch failed.
+inline constexpr DWORD kMainReturned = 0;
+inline constexpr DWORD kLaunchFailed = 1;
+inline constexpr DWORD kMainThrew = 2;
+
+// Runs the Java main thread and waits for it; its exit code.
 DWORD StartJavaMainThread(Launcher& launcher);
 
-// The thread's body: 0 when main ran and the VM was destroyed, else 1.
+// The thread's body; one of the exit codes above.
 DWORD JavaMainThread(Launcher* launcher);
 
-// Loads the main class and calls main; true when main has run and the
+enum class LaunchResult { failed, mainReturned, mainThrew };
+
+// Loads the main class and calls main; failed unless main has run and the
 // thread has detached from the VM.
-bool LaunchMain(Launcher& launcher);
+LaunchResult LaunchMain(Launcher& launcher);
 
 }  // namespace velmar

@@ -66,6 +66,33 @@ jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& te
     return array.release();
 }
 
+jclass findClassNamed(JNIEnv* env, std::wstring_view slashName)
+{
+    // Through a Java string, so the name reaches FindClass in modified
+    // UTF-8 whatever characters it holds.
+    LocalRef<jstring> name(env, newJavaString(env, slashName));
+    if (!name) {
+        return nullptr;
+    }
+    const char* modifiedUtf8 = env->GetStringUTFChars(name.get(), nullptr);
+    if (modifiedUtf8 == nullptr) {
+        return nullptr;
+    }
+    jclass found = env->FindClass(modifiedUtf8);
+    env->ReleaseStringUTFChars(name.get(), modifiedUtf8);
+    return found;
+}
+
+bool isInstanceOfClass(JNIEnv* env, jobject object, const char* className)
+{
+    LocalRef<jclass> cls(env, env->FindClass(className));
+    if (!cls) {
+        env->ExceptionClear();
+        return false;
+    }
+    return env->IsInstanceOf(object, cls.get()) == JNI_TRUE;
+}
+
 bool describePendingException(JNIEnv* env)
 {
     if (!env->ExceptionCheck()) {

@@ -48,6 +48,16 @@ jstring newJavaString(JNIEnv* env, std::wstring_view text);
 // made (an exception may then be pending).
 jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& texts);
 
+// The class of the name in slash form, as FindClass finds it (which also
+// initialises it); null when it could not be found or initialised, with
+// the runtime's exception then pending (NoClassDefFoundError for a class
+// that is not there).
+jclass findClassNamed(JNIEnv* env, std::wstring_view slashName);
+
+// Whether the object is an instance of the named class; false also when
+// that class cannot be found. Needs and leaves no exception pending.
+bool isInstanceOfClass(JNIEnv* env, jobject object, const char* className);
+
 // Prints and clears a pending exception; false when none was pending.
 bool describePendingException(JNIEnv* env);
 

@@ -3,6 +3,8 @@
 #include "jvm/exception_dialog.h"
 #include "jvm/java_strings.h"
 
+#include <algorithm>
+
 namespace velmar {
 
 namespace {
@@ -70,6 +72,25 @@ std::wstring CaptureStackTrace(JNIEnv* env, jthrowable throwable)
     env->CallVoidMethod(throwable, print, stream.get());
     describePendingException(env);
     return bufferText(env, buffer.get());
+}
+
+std::wstring exceptionHeadlines(std::wstring_view trace)
+{
+    std::wstring headlines;
+    while (!trace.empty()) {
+        const size_t end = std::min(trace.find(L'\n'), trace.size());
+        std::wstring_view line = trace.substr(0, end);
+        trace.remove_prefix(std::min(end + 1, trace.size()));
+        if (!line.empty() && line.back() == L'\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty() || line.front() == L'\t' || line.front() == L' ') {
+            continue;
+        }
+        headlines += headlines.empty() ? L"" : L"\n";
+        headlines += line;
+    }
+    return headlines;
 }
 
 bool AskUncaughtException(JNIEnv* env, jthrowable throwable)

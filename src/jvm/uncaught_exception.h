@@ -6,6 +6,7 @@
 #include <jni.h>
 
 #include <string>
+#include <string_view>
 
 namespace velmar {
 
@@ -20,6 +21,11 @@ void handleUncaughtException(JNIEnv* env, jthrowable throwable);
 // The complete output of throwable.printStackTrace, empty when any step
 // failed. Needs and leaves no exception pending.
 std::wstring CaptureStackTrace(JNIEnv* env, jthrowable throwable);
+
+// What a printed stack trace says without its frames: the first line and
+// each "Caused by:" line, joined with line feeds. Indented lines (frames,
+// "... n more", suppressed exceptions) are left out.
+std::wstring exceptionHeadlines(std::wstring_view trace);
 
 // Shows the trace and asks; true for Stop. No dialog and false (Ignore)
 // when there is no trace to show. Needs and leaves no exception pending.

@@ -33,7 +33,7 @@ struct RuntimeCandidate {
     std::wstring home;  // ends in "\"
     bool hasServerVm = false;
     bool preferred = false;
-    Provider provider = Provider::sun;  // of the row it was found under
+    bool keepsJavaMainThread = false;  // of the row it was found under
 
     friend bool operator==(const RuntimeCandidate&, const RuntimeCandidate&) = default;
 };

@@ -45,7 +45,8 @@ std::optional<RuntimeCandidate> candidateOf(const VendorRow& row, const SearchPo
     for (const std::wstring& folder : homesToTry(row, home)) {
         bool server = false;
         if (!findJvmLibrary(folder, rowVmType(row, policy.jvmType), server).empty()) {
-            return RuntimeCandidate{version, folder, server, rowPreferred(row, policy), row.provider};
+            return RuntimeCandidate{version, folder, server, rowPreferred(row, policy),
+                                    keepsJavaMainThread(row)};
         }
     }
     return std::nullopt;

@@ -64,7 +64,7 @@ bool useRegistry(Launcher& launcher)
         launcher.relaunchPair = true;
     }
     launcher.foundVersion = chosen->version;
-    launcher.ibmRuntimeChosen = chosen->provider == Provider::ibm;
+    launcher.ibmRuntimeChosen = chosen->keepsJavaMainThread;
     launcher.jvmLibraryPath = findJvmLibrary(chosen->home, launcher.jvmType);
     return !launcher.jvmLibraryPath.empty();
 }

@@ -18,6 +18,7 @@ constexpr std::wstring_view kPath = L"Path";
 constexpr std::wstring_view kInstallationPath = L"InstallationPath";
 constexpr std::wstring_view kHotspotMsi = L"hotspot\\MSI";
 constexpr std::wstring_view kOpenJ9Msi = L"openj9\\MSI";
+constexpr std::wstring_view kIbmJava2Key = L"Software\\IBM\\Java2 Runtime Environment\\";
 
 // clang-format off
 constexpr std::array kRows = {
@@ -27,7 +28,7 @@ constexpr std::array kRows = {
     VendorRow{L"Software\\JavaSoft\\Java Runtime Environment\\", L"", jre, sun, L"", L"", ignored, L"", kJavaHome, asRegistered, true},
     VendorRow{L"Software\\JRockit\\Java Runtime Environment\\", L"", jre, jrockit, L"", L"", ignored, L"", kJavaHome, asRegistered, false},
     VendorRow{L"Software\\JRockit\\Java Development Kit\\", L"", jdk, jrockit, L"", L"", ignored, L"", kJavaHome, jreSubfolder, false},
-    VendorRow{L"Software\\IBM\\Java2 Runtime Environment\\", L"", jre, ibm, L"", L"", ignored, L"", kJavaHome, asRegistered, false},
+    VendorRow{kIbmJava2Key, L"", jre, ibm, L"", L"", ignored, L"", kJavaHome, asRegistered, false},
 
     VendorRow{L"Software\\JavaSoft\\JDK", L"", jdk, sun, L"", L"", ignored, L"", kJavaHome, asRegisteredOrJre, false},
     VendorRow{L"Software\\JavaSoft\\JRE", L"", jre, sun, L"", L"", ignored, L"", kJavaHome, asRegisteredOrJre, false},
@@ -61,6 +62,11 @@ bool endsWithIgnoringCase(std::wstring_view text, std::wstring_view suffix)
 std::span<const VendorRow> vendorRows()
 {
     return kRows;
+}
+
+bool keepsJavaMainThread(const VendorRow& row)
+{
+    return row.key == kIbmJava2Key;
 }
 
 std::wstring_view rowKey(const VendorRow& row, RegistryView view)

@@ -46,6 +46,12 @@ struct VendorRow {
 
 std::span<const VendorRow> vendorRows();
 
+// Whether the Java main thread of a runtime found under the row stays in
+// the VM after main: only the old IBM runtimes of the "Java2" key, whose
+// VM needs it. OpenJ9 builds come under IBM's flags but end like any other
+// runtime, so an application that closes its last window ends too.
+bool keepsJavaMainThread(const VendorRow& row);
+
 // The key to open in a registry view, without a trailing backslash.
 std::wstring_view rowKey(const VendorRow& row, RegistryView view);
 

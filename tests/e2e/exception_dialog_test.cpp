@@ -13,6 +13,8 @@ namespace velmar::e2e {
 namespace {
 
 constexpr DWORD kStopped = 0xFFFFFFFF;
+// main threw and nobody stopped the application: what java.exe ends with.
+constexpr DWORD kMainThrew = 1;
 constexpr const wchar_t* kCaption = L"Java Exception";
 constexpr int kTraceEdit = 208;
 constexpr DWORD kHangBoundMs = 60000;
@@ -148,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Ignore: main's thread goes on as after a normal return. The runtime
 // reports the exception as uncaught into the error file, and the process
-// ends with 0 once the application's other thread is done.
+// ends with 1, as java.exe does, once the application's other thread is
+// done.
 TEST_F(ExceptionDialogTest, IgnoreLetsTheOtherThreadsFinishAndReportsTheException)
 {
     constexpr DWORD kLingerMs = 4000;
@@ -166,7 +169,7 @@ TEST_F(ExceptionDialogTest, IgnoreLetsTheOtherThreadsFinishAndReportsTheExceptio
     ASSERT_FALSE(result.run.timedOut);
     EXPECT_EQ(result.record.violations, std::vector<std::string>{});
     ASSERT_TRUE(lingeringAtIgnore) << "the other thread ended before the dialog was answered";
-    EXPECT_EQ(result.run.exitCode, 0u);
+    EXPECT_EQ(result.run.exitCode, kMainThrew);
     EXPECT_FALSE(result.record.called("System.exit -1"));
     const size_t detached = indexOf(result.record, "DetachCurrentThread");
     const size_t lingerEnded = indexOf(result.record, "linger end");
@@ -199,7 +202,7 @@ TEST_P(FailureCheckTest, OnlyYesInAnyCaseAsks)
 
     ASSERT_FALSE(result.run.timedOut);
     EXPECT_EQ(result.record.violations, std::vector<std::string>{});
-    EXPECT_EQ(result.run.exitCode, 0u);
+    EXPECT_EQ(result.run.exitCode, kMainThrew);
     EXPECT_EQ(result.run.windows.size(), c.asks ? 1u : 0u);
     EXPECT_EQ(result.record.called("printStackTrace"), c.asks);
     EXPECT_TRUE(result.record.called("DestroyJavaVM end"));
@@ -313,7 +316,7 @@ TEST_F(ExceptionDialogTest, ResizingMovesAndGrowsTheControlsAndKeepsTheFirstSize
     });
 
     ASSERT_FALSE(result.run.timedOut);
-    EXPECT_EQ(result.run.exitCode, 0u);
+    EXPECT_EQ(result.run.exitCode, kMainThrew);
     ASSERT_EQ(before.size(), std::size(kFollows));
     EXPECT_EQ(afterGrowing.cx, opened.cx + dx);
     EXPECT_EQ(afterGrowing.cy, opened.cy + dy);
@@ -414,7 +417,7 @@ TEST_F(ExceptionDialogTest, TheTraceScrollsAndCanBeCopiedButNotEdited)
 
     ASSERT_FALSE(result.run.timedOut);
     EXPECT_EQ(result.record.violations, std::vector<std::string>{});
-    EXPECT_EQ(result.run.exitCode, 0u);
+    EXPECT_EQ(result.run.exitCode, kMainThrew);
     EXPECT_TRUE(readOnlyStyle);
     EXPECT_EQ(lineCount, kDepth + 3);  // the message, the frames, main, and the empty last line
     EXPECT_GT(lineAtBottom, 0);

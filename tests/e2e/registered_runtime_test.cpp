@@ -156,5 +156,26 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const std::wstring& runtime) { return utf16(runtime) + std::string(2, '\0'); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// An OpenJ9 build (IBM Semeru) comes under IBM's "VM Provider" flags, yet
+// ends as every runtime but the old IBM ones does: once main has returned,
+// an application that closed its last window is gone.
+TEST(OpenJ9RuntimeTest, EndsOnceMainHasReturned)
+{
+    for (const wchar_t* provider : {L"favor_sun", L"ibm"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(provider)));
+        StubApp app;
+        app.writeIni({{L"Java Runtime Environment", L"JRE Path", std::nullopt},
+                      {L"Java Runtime Environment", L"VM Provider", provider}});
+        ScopedRegistryKey registered(L"Software\\Semeru\\JDK\\17.0.9.9\\openj9\\MSI");
+        registered.setString(L"Path", app.runtimeFolder());
+
+        StubRun result = app.run({.arguments = L"-nosplash", .timeoutMs = kBoundMs});
+        ASSERT_FALSE(result.run.timedOut) << "the Java main thread stayed in the VM";
+        EXPECT_EQ(result.run.exitCode, 0u);
+        EXPECT_EQ(result.record.mainClass, "stub/App");
+        EXPECT_TRUE(result.record.called("DestroyJavaVM end"));
+    }
+}
+
 }  // namespace
 }  // namespace velmar::e2e

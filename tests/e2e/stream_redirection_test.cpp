@@ -202,7 +202,7 @@ TEST(StreamRedirectionTest, UncaughtExceptionIsPrintedToTheErrorFile)
     app.writeIni({{L"Application", L"Error File", inst.path(L"err.log")},
                   {L"Java Runtime Environment", L"Virtual Machine Parameters", L"-Dstub.throw=boom"}});
     StubRun result = app.run({.arguments = L"-nosplash"});
-    EXPECT_EQ(result.run.exitCode, 0u);
+    EXPECT_EQ(result.run.exitCode, 1u);
     std::string err = readFileBytes(inst.path(L"err.log"));
     EXPECT_TRUE(contains(err, "boom")) << err;
 }

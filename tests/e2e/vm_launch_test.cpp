@@ -8,6 +8,9 @@ namespace velmar::e2e {
 namespace {
 
 constexpr DWORD kFailure = 0xFFFFFFFF;
+constexpr const wchar_t* kFailingInitializer =
+    L"Failed to load Main Class: stub/BadInit\njava.lang.ExceptionInInitializerError\n"
+    L"Caused by: java.lang.IllegalStateException: settings missing.\n";
 
 std::string caseName(const char* text)
 {
@@ -58,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"main returns without the launcher helper", L"plain", L"stub.App", L"", 0, nullptr},
         ExitCase{"System.exit(3)", L"full", L"stub.App", L"-Dstub.exit=3", 3, nullptr},
         ExitCase{"System.exit(-7)", L"full", L"stub.App", L"-Dstub.exit=-7", 0xFFFFFFF9, nullptr},
-        ExitCase{"uncaught exception, no failure check", L"full", L"stub.App", L"-Dstub.throw=boom", 0,
+        // As java.exe ends: scripts and installers read the code.
+        ExitCase{"uncaught exception, no failure check", L"full", L"stub.App", L"-Dstub.throw=boom", 1,
                  nullptr},
         ExitCase{"creation -1", L"full", L"stub.App", L"-Dstub.create=-1", kFailure,
                  L"JNI exception: failed to create the Java VM\nReason: unknown.\n"},
@@ -80,6 +84,11 @@ INSTANTIATE_TEST_SUITE_P(
                  L"Could not find the main class stub/Missing.\n"},
         ExitCase{"missing main class without the launcher helper", L"plain", L"stub.Missing", L"",
                  kFailure, L"Could not find the main class stub/Missing.\n"},
+        // The class is there, but its static initializer threw.
+        ExitCase{"failing static initializer", L"full", L"stub.BadInit", L"", kFailure,
+                 kFailingInitializer},
+        ExitCase{"failing static initializer without the launcher helper", L"plain", L"stub.BadInit",
+                 L"", kFailure, kFailingInitializer},
         // The runtime raises NoSuchMethodError: printed, and the user told.
         ExitCase{"no main method", L"full", L"stub.NoMain", L"", kFailure,
                  L"No main method found in specified class.\n"},

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -218,28 +219,50 @@ TEST(PathOptionsTest, UnderUtf8EntriesArriveAsWritten)
     EXPECT_EQ(result.record.options[0], "-Djava.class.path=" + utf8 + ";");
 }
 
+// The reservation the program's image names for a thread created with no
+// size of its own.
+unsigned long long imageStackReserve(const std::wstring& program)
+{
+    const std::string image = readFileBytes(program);
+    IMAGE_DOS_HEADER dos{};
+    std::memcpy(&dos, image.data(), sizeof dos);
+    IMAGE_NT_HEADERS headers{};  // the tests' own architecture, the launcher's
+    std::memcpy(&headers, image.data() + dos.e_lfanew, sizeof headers);
+    return headers.OptionalHeader.SizeOfStackReserve;
+}
+
 struct StackCase {
     const char* name;
     const wchar_t* vmParameters;
-    const wchar_t* defaultStack;  // the runtime's default, VELMAR_STUB_JAVA_STACK
-    unsigned long long reserve;
+    const wchar_t* defaultStack;  // the runtime's default, VELMAR_STUB_JAVA_STACK; null: its own
+    unsigned long long reserve;  // 0: the launcher image's
 };
 
 class MainThreadStackTest : public ::testing::TestWithParam<StackCase> {};
 
 TEST_P(MainThreadStackTest, TakesXssOrTheRuntimesDefault)
 {
+    const StackCase& c = GetParam();
     StubApp app;
-    app.writeIni({{L"Java Runtime Environment", L"Virtual Machine Parameters", GetParam().vmParameters}});
-    StubRun result = app.run({.arguments = L"-nosplash",
-                              .environment = {{L"VELMAR_STUB_JAVA_STACK", GetParam().defaultStack}}});
+    app.writeIni({{L"Java Runtime Environment", L"Virtual Machine Parameters", c.vmParameters}});
+    RunOptions options{.arguments = L"-nosplash"};
+    if (c.defaultStack != nullptr) {
+        options.environment = {{L"VELMAR_STUB_JAVA_STACK", c.defaultStack}};
+    }
+    StubRun result = app.run(options);
     ASSERT_EQ(result.run.exitCode, 0u);
-    expectStackReserve(result.record.creatingThreadStackReserve, GetParam().reserve);
+    const unsigned long long reserve =
+        c.reserve != 0 ? c.reserve : imageStackReserve(app.installation().launcherPath());
+    expectStackReserve(result.record.creatingThreadStackReserve, reserve);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MainThreadStackTest,
     ::testing::Values(StackCase{"runtime default", L"", L"3145728", 3145728},
+                      // HotSpot on Windows names 0: the thread gets the
+                      // reservation of the launcher's image.
+                      StackCase{"runtime default of 0", L"", nullptr, 0},
+                      StackCase{"Xss over a default of 0", L"-Xss1280k", nullptr, 1310720},
                       StackCase{"Xss1280k", L"-Xss1280k", L"3145728", 1310720},
                       StackCase{"last Xss wins", L"-Xss4M -Xss1536K", L"3145728", 1572864},
                       StackCase{"percentage with a minimum", L"-Xss0:5P", L"3145728", 5242880},

@@ -38,6 +38,7 @@ constexpr ClassInfo kClasses[] = {
     {"java/lang/LinkageError", "java/lang/Error", false},
     {"java/lang/NoClassDefFoundError", "java/lang/LinkageError", false},
     {"java/lang/NoSuchMethodError", "java/lang/LinkageError", false},
+    {"java/lang/ExceptionInInitializerError", "java/lang/LinkageError", false},
     {"sun/launcher/LauncherHelper", "java/lang/Object", true},
     {"stub/App", "java/lang/Object", false},
     {"stub/NoMain", "java/lang/Object", false},
@@ -48,6 +49,7 @@ constexpr ClassInfo kClasses[] = {
     {"stub/InstanceMain", "java/lang/Object", false},
     {"stub/InstanceNoArgs", "java/lang/Object", false},
     {"stub/Mixed", "java/lang/Object", false},
+    {"stub/BadInit", "java/lang/Object", false, true},
     // The main class of the example in examples/notes, for its end-to-end run.
     {"example/notes/NotesApp", "java/lang/Object", false},
 };
@@ -345,6 +347,7 @@ constexpr MethodInfo kMethods[] = {
     {"stub/Mixed", "<init>", "()V", false, nothing},
     {"stub/Mixed", "main", "()V", true, runApplication},
     {"stub/Mixed", "main", kMainSignature, false, runApplication},
+    {"stub/BadInit", "main", kMainSignature, true, runApplication},
     {"stub/Instance", "secondaryMain", "([Ljava/lang/String;)V", true, secondaryMain},
     {"stub/InstanceInt", "secondaryMain", "([Ljava/lang/String;)I", true, secondaryMain},
     {"stub/InstanceBoth", "secondaryMain", "([Ljava/lang/String;)V", true, secondaryMain},
@@ -364,6 +367,34 @@ const ClassInfo* findClassInfo(std::string_view name)
 const ClassInfo* superOf(const ClassInfo* cls)
 {
     return cls->superName ? findClassInfo(cls->superName) : nullptr;
+}
+
+// The superclass first. A failed initializer leaves
+// ExceptionInInitializerError with its exception as the cause; every later
+// use gets NoClassDefFoundError, as the class is then in error for good.
+bool initialise(ThreadEnv& env, const ClassInfo* cls)
+{
+    auto [state, first] = vm().initialised.try_emplace(cls, true);
+    if (!first) {
+        if (!state->second) {
+            throwNew(env, "java/lang/NoClassDefFoundError",
+                u"Could not initialize class " + widen(dotted(cls->name), CP_UTF8));
+        }
+        return state->second;
+    }
+    const ClassInfo* base = superOf(cls);
+    state->second = (!base || initialise(env, base)) && !cls->initializerThrows;
+    if (state->second || env.pending) {
+        return state->second;
+    }
+    // Test classes only: "stub/" is cut for the source file's name.
+    recordCall("<clinit> " + std::string(cls->name) + " threw");
+    std::string frame = "\tat " + dotted(cls->name) + ".<clinit>(" + std::string(cls->name).substr(5) + ".java:3)\r\n";
+    throwNew(env, "java/lang/IllegalStateException", u"settings missing", frame);
+    Object* cause = env.pending;
+    throwNew(env, "java/lang/ExceptionInInitializerError", u"");
+    env.pending->cause = cause;
+    return false;
 }
 
 bool isSubclass(const ClassInfo* cls, const ClassInfo* base)

@@ -18,7 +18,8 @@
 namespace stub {
 namespace {
 
-constexpr jint kJavaStackSize = 1024 * 1024;
+// HotSpot on Windows names no stack size of its own: 0, the system's default.
+constexpr jint kJavaStackSize = 0;
 
 // 1.2 up to the versions of JDK 21 and 24.
 constexpr jint kVersions[] = {JNI_VERSION_1_2, JNI_VERSION_1_4, JNI_VERSION_1_6, JNI_VERSION_1_8, JNI_VERSION_9,
@@ -342,7 +343,7 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* args)
     return result;
 }
 
-// A JDK 1.1 structure learns the default Java stack size (1 MiB unless
+// A JDK 1.1 structure learns the default Java stack size (0 unless
 // VELMAR_STUB_JAVA_STACK gives another); known newer versions are
 // accepted as they are, unknown ones refused.
 jint defaultInitArgs(void* args)

@@ -53,7 +53,7 @@ jclass JNICALL findClass(JNIEnv* jni, const char* name)
         throwNew(c.env, "java/lang/NoClassDefFoundError", fromModifiedUtf8(text));
         return nullptr;
     }
-    return classRef(c.env, cls);
+    return initialise(c.env, cls) ? classRef(c.env, cls) : nullptr;
 }
 
 jclass JNICALL getObjectClass(JNIEnv* jni, jobject handle)
@@ -71,6 +71,9 @@ jmethodID lookupMethod(JNIEnv* jni, jclass cls, const char* name, const char* si
 {
     Checked c(jni, isStatic ? "GetStaticMethodID" : "GetMethodID");
     const ClassInfo* info = classOf(c, cls);
+    if (!initialise(c.env, info)) {
+        return nullptr;
+    }
     const MethodInfo* method = name && signature ? findMethod(info, name, signature) : nullptr;
     if (!method || method->isStatic != isStatic) {
         throwNew(c.env, "java/lang/NoSuchMethodError", fromModifiedUtf8(name ? name : "null"));

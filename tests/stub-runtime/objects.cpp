@@ -100,7 +100,8 @@ std::string stackTrace(const Object* throwable)
     if (!throwable->chars.empty()) {
         text += ": " + utf8(throwable->chars);
     }
-    return text + "\r\n" + throwable->bytes;
+    text += "\r\n" + throwable->bytes;
+    return throwable->cause ? text + "Caused by: " + stackTrace(throwable->cause) : text;
 }
 
 // As HotSpot does it: ExceptionDescribe writes its "Exception in thread"
@@ -123,14 +124,36 @@ void describePending(ThreadEnv& env, bool uncaught)
     env.pending = nullptr;
 }
 
+namespace {
+
+struct ExitHookCall {
+    void(JNICALL* hook)(jint);
+    jint code;
+};
+
+DWORD WINAPI exitHookThread(void* parameter)
+{
+    const auto* call = static_cast<const ExitHookCall*>(parameter);
+    call->hook(call->code);
+    return 0;
+}
+
+}  // namespace
+
 // Like the runtime's own exit: the "exit" hook first, then the process ends
-// with the code, without DestroyJavaVM.
+// with the code, without DestroyJavaVM. HotSpot runs the exit sequence on
+// its VM thread, so the hook runs on a thread of its own while the thread
+// that called System.exit waits.
 void exitVm(jint code)
 {
     recordCall("System.exit " + std::to_string(code));
     if (vm().exitHook) {
         record("exitHook", std::to_string(code));
-        vm().exitHook(code);
+        ExitHookCall call{vm().exitHook, code};
+        velmar::UniqueHandle vmThread(::CreateThread(nullptr, 0, exitHookThread, &call, 0, nullptr));
+        if (vmThread) {
+            ::WaitForSingleObject(vmThread.get(), INFINITE);
+        }
     }
     ::ExitProcess(static_cast<UINT>(code));
 }

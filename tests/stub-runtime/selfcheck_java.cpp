@@ -5,13 +5,20 @@
 #include "support/handles.h"
 
 #include <cstdio>
+#include <string>
 
 namespace velmar::stub {
 namespace {
 
 using ::stub::Jdk11InitArgs;
 
-void JNICALL exitHook(jint) {}
+// Says on System.out which thread the runtime called it on.
+void JNICALL exitHook(jint)
+{
+    const std::string text = "exit hook on thread " + std::to_string(::GetCurrentThreadId()) + "\r\n";
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
 void JNICALL abortHook() {}
 
 // Through void*, because FARPROC claims a signature no entry point has.

@@ -31,6 +31,7 @@ struct ClassInfo {
     const char* name;
     const char* superName;  // nullptr for java/lang/Object
     bool bootOnly;  // reachable only through JVM_FindClassFromBootLoader
+    bool initializerThrows = false;  // its static initializer fails
 };
 
 // Fields are shared by all kinds; each class uses the few it needs.
@@ -43,6 +44,7 @@ struct Object {
     velmar::UniqueFile ownFile;  // FileOutputStream opened by Java code
     HANDLE sink = nullptr;  // where a FileOutputStream writes
     Object* out = nullptr;  // the OutputStream under a PrintStream
+    Object* cause = nullptr;  // Throwable
 };
 
 struct ThreadEnv {
@@ -105,6 +107,7 @@ struct Vm {
     std::map<const void*, std::unique_ptr<ThreadEnv>> envs;  // every env ever made
     std::map<const void*, std::unique_ptr<Ref>> refs;
     std::map<const ClassInfo*, Object*> mirrors;
+    std::map<const ClassInfo*, bool> initialised;  // false: its initializer failed
     std::map<const void*, std::unique_ptr<Pinned>> pinned;
     std::vector<velmar::UniqueHandle> javaThreads;
 };
@@ -129,6 +132,10 @@ const MethodInfo* methodFromId(jmethodID id);
 // The main method a Java 25 launcher would call; null when there is none.
 const MethodInfo* launchableMain(const ClassInfo* cls);
 const ClassInfo* superOf(const ClassInfo* cls);
+// Runs the class's static initializer on its first use, as HotSpot's
+// FindClass and method lookups do; false with the error pending when the
+// initializer fails, now or before.
+bool initialise(ThreadEnv& env, const ClassInfo* cls);
 bool isSubclass(const ClassInfo* cls, const ClassInfo* base);
 
 // objects.cpp

@@ -161,6 +161,27 @@ const Case kCases[] = {
         [](Expect& e, const RunOutcome& r) {
             e.that(r.record.exitHookCodes == std::vector<long>{3}, "exit hook called with 3");
             e.that(!r.record.called("DestroyJavaVM"), "no DestroyJavaVM");
+            const std::string callersThread = "exit hook on thread " + std::to_string(r.record.creatingThreadId);
+            e.that(contains(r.out, "exit hook on thread ") && !contains(r.out, callersThread + "\r\n"),
+                "hook on a thread other than System.exit's: " + r.out);
+        }},
+    {"FindClass runs the static initializer", "plain", {},
+        [](const Session& s) {
+            jclass first = s.env->FindClass("stub/BadInit");
+            s.env->ExceptionDescribe();
+            jclass second = s.env->FindClass("stub/BadInit");
+            s.env->ExceptionDescribe();
+            return !first && !second && callMain(s.env, "stub/App", {}) ? finish(s) : 13;
+        },
+        0,
+        [](Expect& e, const RunOutcome& r) {
+            e.that(contains(r.err,
+                       "java.lang.ExceptionInInitializerError\r\n"
+                       "Caused by: java.lang.IllegalStateException: settings missing\r\n"
+                       "\tat stub.BadInit.<clinit>(BadInit.java:3)\r\n"),
+                "the initializer's error with its cause: " + r.err);
+            e.that(contains(r.err, "java.lang.NoClassDefFoundError: Could not initialize class stub.BadInit\r\n"),
+                "then the class in error: " + r.err);
         }},
     {"main throws; trace captured with the exception pending", "plain",
         {"-Dstub.throw=boom", "-Dstub.pendingCalls=warn"},

@@ -3,6 +3,7 @@
 // breaks lines at.
 #include "jvm/exception_dialog.h"
 #include "jvm/java_strings.h"
+#include "jvm/uncaught_exception.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,38 @@ INSTANTIATE_TEST_SUITE_P(
                       LineEndCase{"lone_cr", L"a\rb", L"a\r\nb"},
                       LineEndCase{"lf_cr_is_two_ends", L"a\n\rb", L"a\r\n\r\nb"},
                       LineEndCase{"cr_cr_lf", L"a\r\r\nb", L"a\r\n\r\nb"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct HeadlineCase {
+    const char* name;
+    std::wstring trace;
+    std::wstring headlines;
+};
+
+class HeadlinesTest : public ::testing::TestWithParam<HeadlineCase> {};
+
+TEST_P(HeadlinesTest, KeepTheExceptionsAndDropTheFrames)
+{
+    EXPECT_EQ(exceptionHeadlines(GetParam().trace), GetParam().headlines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HeadlinesTest,
+    ::testing::Values(
+        HeadlineCase{"empty", L"", L""},
+        HeadlineCase{"initializer_error",
+                     L"java.lang.ExceptionInInitializerError\r\n"
+                     L"Caused by: java.lang.IllegalStateException: no settings\r\n"
+                     L"\tat a.Main.<clinit>(Main.java:3)\r\n",
+                     L"java.lang.ExceptionInInitializerError\n"
+                     L"Caused by: java.lang.IllegalStateException: no settings"},
+        HeadlineCase{"elided_and_suppressed",
+                     L"java.lang.Error: a\r\n\tat a.B.c(B.java:1)\r\n\tSuppressed: java.lang.Error: s\r\n"
+                     L"\t\tat a.B.d(B.java:2)\r\nCaused by: java.io.IOException: b\r\n\t... 1 more\r\n",
+                     L"java.lang.Error: a\nCaused by: java.io.IOException: b"},
+        HeadlineCase{"message_of_two_lines_without_end", L"java.lang.Error: one\ntwo",
+                     L"java.lang.Error: one\ntwo"},
+        HeadlineCase{"blank_lines_dropped", L"\r\njava.lang.Error\r\n\r\n", L"java.lang.Error"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
