@@ -43,6 +43,7 @@ struct Object {
     velmar::UniqueFile ownFile;  // FileOutputStream opened by Java code
     HANDLE sink = nullptr;  // where a FileOutputStream writes
     Object* out = nullptr;  // the OutputStream under a PrintStream
+    bool daemon = false;  // Thread
 };
 
 struct ThreadEnv {
@@ -95,6 +96,7 @@ struct Pinned {
 struct Vm {
     std::recursive_mutex lock;
     bool created = false;
+    bool destroying = false;  // DestroyJavaVM no longer waits for threads
     bool destroyed = false;
     bool pendingCallsFail = true;
     std::map<std::string, std::string> properties;
