@@ -9,6 +9,11 @@ AttachedThread::AttachedThread(AttachedThread&& other) noexcept
 {
 }
 
+AttachedThread::~AttachedThread()
+{
+    detach();
+}
+
 AttachedThread& AttachedThread::operator=(AttachedThread&& other) noexcept
 {
     if (this != &other) {

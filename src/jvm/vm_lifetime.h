@@ -24,7 +24,7 @@ public:
     AttachedThread() noexcept = default;
     // Takes over the calling thread's attachment to `vm` through `env`.
     AttachedThread(JavaVM* vm, JNIEnv* env) noexcept : vm_(vm), env_(env) {}
-    ~AttachedThread() { detach(); }
+    ~AttachedThread();
     AttachedThread(AttachedThread&& other) noexcept;
     AttachedThread& operator=(AttachedThread&& other) noexcept;
     AttachedThread(const AttachedThread&) = delete;
