@@ -84,6 +84,9 @@ DWORD RelaunchPair(const Launcher& launcher)
     }
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
+    // The user started this program and so may bring a window forward;
+    // the pair, which shows the application, gets that right in its place.
+    ::AllowSetForegroundWindow(process.dwProcessId);
     if (!launcher.pairReturnCode) {
         return 0;
     }

@@ -22,15 +22,6 @@ bool hasArgument(const std::vector<std::wstring>& arguments, std::wstring_view w
     return std::find(arguments.begin(), arguments.end(), wanted) != arguments.end();
 }
 
-void endListener(Launcher& launcher)
-{
-    // The listener ends only on WM_QUIT; post it until the thread is gone,
-    // so a quit posted before its queue existed is not lost.
-    do {
-        ::PostThreadMessageW(launcher.instanceBlock->listenerThreadId, WM_QUIT, 0, 0);
-    } while (::WaitForSingleObject(launcher.instanceListener.get(), 10) == WAIT_TIMEOUT);
-}
-
 }  // namespace
 
 Launcher::Launcher() = default;
@@ -49,9 +40,14 @@ bool Launcher::Prepare()
     if (!setupSingleInstance(*this)) {
         return false;
     }
-    if (singleInstance && !isPrimaryInstance) {
+    if (instance.forwarding()) {
         return true;
     }
+    return prepareOwnStart();
+}
+
+bool Launcher::prepareOwnStart()
+{
     if (overrideWorkingDir) {
         applyWorkingDirOverride();
     }
@@ -60,11 +56,24 @@ bool Launcher::Prepare()
 
 DWORD Launcher::Run()
 {
-    if (relaunchPair) {
-        return RelaunchPair(*this);
+    // A later start that the first instance did not serve, because it was
+    // ending, runs the application itself once that one is gone, unless
+    // another start got there first.
+    while (instance.forwarding()) {
+        if (const std::optional<DWORD> answer = waitForPrimaryInstance(*this)) {
+            return *answer;
+        }
+        if (!startAgainAfterRefusal(*this)) {
+            return kFailureExitCode;
+        }
+        if (!instance.forwarding() && !prepareOwnStart()) {
+            return kFailureExitCode;
+        }
     }
-    if (singleInstance && !isPrimaryInstance) {
-        return waitForPrimaryInstance(*this);
+    if (relaunchPair) {
+        // The pair's own instance is the one later starts must meet.
+        releaseInstance(*this);
+        return RelaunchPair(*this);
     }
     if (!prepareNativePaths(*this)) {
         return kFailureExitCode;
@@ -97,21 +106,13 @@ DWORD Launcher::Run()
     return kFailureExitCode;
 }
 
+// The VM's end closes the gate, so the workers, which it waits for, are
+// all done or refused when the instance waits for them.
 void Launcher::tearDown()
 {
     CloseNativeSplash(*this);
     DestroyJvm(*this);
-    if (singleInstance) {
-        if (isPrimaryInstance && instanceListener && instanceBlock != nullptr) {
-            endListener(*this);
-        }
-        if (instanceBlock != nullptr) {
-            ::UnmapViewOfFile(instanceBlock);
-            instanceBlock = nullptr;
-        }
-        instanceMapping.reset();
-    }
-    mainStartedEvent.reset();
+    releaseInstance(*this);
     if (splashClose != nullptr) {
         splashClose();
         splashClose = nullptr;

@@ -1,10 +1,14 @@
 // The central record of the launcher: every setting, the command line, the
 // runtime chosen, the JVM options and the state of the VM, the splash and
 // the single-instance mode. One Launcher lives on the main thread's stack
-// from the entry point to its end; each field has one writer, and readers
-// start after the writer is done, so no field is locked.
+// from the entry point to its end; each plain field has one writer, and
+// readers start after the writer is done. What several threads use at
+// once (the VM's lifetime, the single-instance state) lives in objects
+// that own their synchronisation.
 #pragma once
 
+#include "instance/instance_state.h"
+#include "jvm/vm_lifetime.h"
 #include "runtime/java_version.h"
 #include "support/handles.h"
 
@@ -49,7 +53,9 @@ public:
     std::wstring splashShadow;
     int jvmType = 0;
     std::wstring jvmLibraryPath;
-    JavaVM* javaVm = nullptr;
+    // The VM and the gate workers attach through.
+    VmLifetime vmLifetime;
+    // The Java main thread's environment, used on that thread alone.
     JNIEnv* jniEnv = nullptr;
     std::wstring mainClass;
     JavaVersion foundVersion;
@@ -79,19 +85,7 @@ public:
     std::vector<std::wstring> preferredVersions;
     std::wstring jrePathSetting;
     std::wstring libraryPath;
-    InstanceArea* instanceBlock = nullptr;
-    UniqueHandle instanceMapping;
-    UniqueHandle instanceListener;
-    bool isPrimaryInstance = false;
-    bool singleInstance = false;
-    UniqueHandle mainStartedEvent;
-    // A later start: the first instance's process, opened before the
-    // arguments are handed over, so that its end is seen even when it comes
-    // first.
-    UniqueHandle instanceOwner;
-    // The message that tells a later start its arguments have been taken
-    // (0 when it could not be registered).
-    UINT argumentsTakenMessage = 0;
+    InstanceState instance;
     std::wstring outputFile;
     std::wstring errorFile;
     bool appendOutput = false;
@@ -112,6 +106,8 @@ public:
     std::unique_ptr<LayeredIniFile> launcherIni;
 
 private:
+    // The part of Prepare after the single-instance set-up.
+    bool prepareOwnStart();
     void tearDown();
 };
 

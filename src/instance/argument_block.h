@@ -29,4 +29,27 @@ bool writeArgumentBlock(InstanceArea& area, const std::vector<std::wstring>& arg
 // holds no count, so an empty argument ends the list early.
 std::vector<std::wstring> readArgumentBlock(const InstanceArea& area);
 
+// The same list encoding for any length: the bytes of the strings, each
+// followed by a NUL, then one more NUL.
+std::vector<uint8_t> encodeArgumentList(const std::vector<std::wstring>& arguments);
+// Reads such a list from `size` bytes, as readArgumentBlock reads the block.
+std::vector<std::wstring> readArgumentList(const uint8_t* bytes, size_t size);
+
+// This build's own fields lie in the argument block's second half, which
+// no writer of any build fills and no reader reaches, since every list
+// ends within the first 1,040 bytes:
+// - a mark the first instance sets: it answers later starts with this
+//   build's messages and reads arguments that did not fit;
+// - the announcement of a later start whose arguments lie in a mapping of
+//   their own (see overflowMappingSuffix): its thread id and their size.
+void markServingBuild(InstanceArea& area);
+bool servedByThisBuild(const InstanceArea& area);
+// Writes an empty list into the specified part and announces the rest.
+void announceOverflow(InstanceArea& area, uint32_t requesterThreadId, uint32_t bytes);
+void clearOverflow(InstanceArea& area);
+// The size announced for this requester; 0 when it announced nothing.
+uint32_t overflowAnnounced(const InstanceArea& area, uint32_t requesterThreadId);
+// The suffix of the overflow mapping's name for a requester.
+std::wstring overflowMappingSuffix(uint32_t requesterThreadId);
+
 }  // namespace velmar

@@ -6,6 +6,7 @@
 #include "core/boundary_guard.h"
 #include "core/launcher.h"
 #include "instance/argument_block.h"
+#include "instance/instance_protocol.h"
 #include "jvm/java_strings.h"
 
 #include <memory>
@@ -28,25 +29,16 @@ struct ForwardRequest {
 
 void answer(const ForwardRequest& request, jint result)
 {
-    ::PostThreadMessageW(request.requesterThreadId, request.launcher->instanceBlock->requestMessage,
+    ::PostThreadMessageW(request.requesterThreadId, request.launcher->instance.block->requestMessage,
                          static_cast<WPARAM>(static_cast<LONG_PTR>(result)), 0);
 }
 
-// The class by its modified UTF-8 name, as main's class is found, so that a
-// name beyond the ANSI code page is found here too.
-jclass findClassNamed(JNIEnv* env, const std::wstring& slashName)
+// One of this build's messages (0 when it could not be registered).
+void tell(DWORD requesterThreadId, UINT message)
 {
-    LocalRef<jstring> name(env, newJavaString(env, slashName));
-    if (!name) {
-        return nullptr;
+    if (message != 0) {
+        ::PostThreadMessageW(requesterThreadId, message, 0, 0);
     }
-    const char* modifiedUtf8 = env->GetStringUTFChars(name.get(), nullptr);
-    if (modifiedUtf8 == nullptr) {
-        return nullptr;
-    }
-    jclass found = env->FindClass(modifiedUtf8);
-    env->ReleaseStringUTFChars(name.get(), modifiedUtf8);
-    return found;
 }
 
 // secondaryMain(String[]), the void form before the int form; null with
@@ -98,26 +90,41 @@ bool callSecondaryMain(const ForwardRequest& request, JNIEnv* env)
     return !describePendingException(env);
 }
 
+// Waits for main to start or for the VM's gate to close, whichever comes
+// first; true when main has started and the gate was open then.
+bool awaitMain(const Launcher& launcher)
+{
+    const HANDLE events[] = {launcher.instance.mainStartedEvent.get(),
+                             launcher.vmLifetime.closedEvent()};
+    if (events[0] == nullptr) {
+        return !launcher.vmLifetime.closed();
+    }
+    return ::WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0;
+}
+
+// A start that arrives once the application has begun to end is refused,
+// and the later start runs the application itself once this one is gone.
 bool serveForwardedStart(const ForwardRequest& request)
 {
     Launcher& launcher = *request.launcher;
-    if (launcher.mainStartedEvent) {
-        ::WaitForSingleObject(launcher.mainStartedEvent.get(), INFINITE);
-    }
-    JavaVM* vm = launcher.javaVm;
-    JNIEnv* env = nullptr;
-    if (vm == nullptr || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
+    const InstanceMessages& messages = launcher.instance.messages;
+    AttachedThread attached = awaitMain(launcher) ? launcher.vmLifetime.attach() : AttachedThread();
+    if (!attached) {
+        tell(request.requesterThreadId, messages.refused);
         return false;
     }
+    // From here the VM cannot end before this thread detaches: the later
+    // start waits as an older build's would, for the answer or the end.
+    tell(request.requesterThreadId, messages.handed);
     // An IBM runtime keeps its threads attached, as the Java main thread
     // stays; every other runtime waits in DestroyJavaVM for a thread that
     // ended attached.
-    ScopeGuard detach([&] {
-        if (!launcher.ibmRuntimeChosen) {
-            vm->DetachCurrentThread();
-        }
-    });
-    return callSecondaryMain(request, env);
+    if (launcher.ibmRuntimeChosen) {
+        const bool served = callSecondaryMain(request, attached.env());
+        attached.keep();
+        return served;
+    }
+    return callSecondaryMain(request, attached.env());
 }
 
 DWORD WINAPI forwardWorkerMain(LPVOID parameter)
@@ -127,19 +134,45 @@ DWORD WINAPI forwardWorkerMain(LPVOID parameter)
                    ErrorBox{&request->launcher->splashWindow});
 }
 
+// The arguments of a later start: in a mapping of their own when the block
+// announces one for this requester, else in the block.
+std::vector<std::wstring> takeArguments(const Launcher& launcher, DWORD requesterThreadId)
+{
+    InstanceArea& area = *launcher.instance.block;
+    const uint32_t bytes = overflowAnnounced(area, requesterThreadId);
+    clearOverflow(area);
+    if (bytes == 0) {
+        return readArgumentBlock(area);
+    }
+    const std::wstring name =
+        instanceObjectName(launcher.instance.name, overflowMappingSuffix(requesterThreadId));
+    UniqueHandle mapping(::OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
+    UniqueMappedView view(mapping ? ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, bytes) : nullptr);
+    if (!view) {
+        return readArgumentBlock(area);
+    }
+    return readArgumentList(static_cast<const uint8_t*>(view.get()), bytes);
+}
+
 // Copies the arguments, tells the later start its block is free again, and
-// leaves the rest to a worker of its own.
+// leaves the rest to a worker of its own, which teardown waits for.
 bool acceptRequest(Launcher& launcher, DWORD requesterThreadId)
 {
-    auto request = std::make_unique<ForwardRequest>(ForwardRequest{
-        requesterThreadId, &launcher, readArgumentBlock(*launcher.instanceBlock)});
-    if (launcher.argumentsTakenMessage != 0) {
-        ::PostThreadMessageW(requesterThreadId, launcher.argumentsTakenMessage, 0, 0);
+    const InstanceMessages& messages = launcher.instance.messages;
+    auto request = std::make_unique<ForwardRequest>(
+        ForwardRequest{requesterThreadId, &launcher, takeArguments(launcher, requesterThreadId)});
+    tell(requesterThreadId, messages.taken);
+    if (launcher.vmLifetime.closed()) {
+        tell(requesterThreadId, messages.refused);
+        return false;
     }
     UniqueHandle worker(::CreateThread(nullptr, 0, forwardWorkerMain, request.get(), 0, nullptr));
-    if (worker) {
-        request.release();
+    if (!worker) {
+        tell(requesterThreadId, messages.refused);
+        return false;
     }
+    request.release();
+    launcher.instance.addWorker(std::move(worker));
     return true;
 }
 
@@ -148,7 +181,7 @@ void listen(Launcher& launcher)
     MSG message;
     // The queue exists from the start; later starts post to it.
     ::PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    const UINT request = launcher.instanceBlock->requestMessage;
+    const UINT request = launcher.instance.block->requestMessage;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message == request) {
             const auto requester = static_cast<DWORD>(message.wParam);

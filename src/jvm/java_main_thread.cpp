@@ -3,6 +3,7 @@
 #include "core/boundary_guard.h"
 #include "core/launcher.h"
 #include "core/messages.h"
+#include "jvm/application_end.h"
 #include "jvm/java_strings.h"
 #include "jvm/jdk11_init_args.h"
 #include "jvm/jvm_library.h"
@@ -215,8 +216,8 @@ LaunchResult runMain(Launcher& launcher, JNIEnv* env)
         describePendingException(env);
         return LaunchResult::failed;
     }
-    if (launcher.mainStartedEvent) {
-        ::SetEvent(launcher.mainStartedEvent.get());
+    if (launcher.instance.mainStartedEvent) {
+        ::SetEvent(launcher.instance.mainStartedEvent.get());
     }
     callEntryPoint(env, mainClass, entry, arguments.get());
     // Left pending: the runtime reports it as uncaught when the thread
@@ -243,16 +244,24 @@ DWORD WINAPI javaMainThreadEntry(LPVOID parameter)
 
 LaunchResult LaunchMain(Launcher& launcher)
 {
-    const LaunchResult result = runMain(launcher, launcher.jniEnv);
+    // The thread that created the VM is attached to it; the guard detaches
+    // also after a failure or an exception, since the VM waits for ever, in
+    // DestroyJavaVM, for a thread that ended without detaching.
+    AttachedThread attached(launcher.vmLifetime.vm(), launcher.jniEnv);
+    const LaunchResult result = runMain(launcher, attached.env());
     const bool mainRan = result != LaunchResult::failed;
     // The old IBM runtimes' Java main thread stays in the VM for good; the
     // process ends when the application calls System.exit.
     if (mainRan && launcher.ibmRuntimeChosen) {
+        attached.keep();
         ::Sleep(INFINITE);
     }
-    // Also after a failure: the VM waits for ever, in DestroyJavaVM, for a
-    // thread that ended without detaching.
-    const bool detached = launcher.javaVm->DetachCurrentThread() == JNI_OK;
+    // A first instance serves later starts for as long as the application
+    // runs, in whatever threads it left behind main.
+    if (mainRan && launcher.instance.isPrimaryInstance && launcher.instance.singleInstance) {
+        closeGateWhenApplicationEnds(launcher.vmLifetime, attached.env());
+    }
+    const bool detached = attached.detach();
     return detached ? result : LaunchResult::failed;
 }
 

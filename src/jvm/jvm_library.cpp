@@ -108,15 +108,16 @@ bool CreateJvm(Launcher& launcher)
     args.options = options.data();
     args.ignoreUnrecognized = JNI_FALSE;
     void* env = nullptr;
-    jint result = launcher.createJavaVm(&launcher.javaVm, &env, &args);
+    JavaVM* vm = nullptr;
+    jint result = launcher.createJavaVm(&vm, &env, &args);
     if (result != JNI_OK) {
-        launcher.javaVm = nullptr;
         UINT reason = creationFailureReason(result);
         ReportTwoStrings(launcher.splashWindow, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED),
                          reason != 0 ? LoadMessage(reason) : std::wstring());
         return false;
     }
     launcher.jniEnv = static_cast<JNIEnv*>(env);
+    launcher.vmLifetime.created(vm);
     redirectStandardStreams(launcher);
     return true;
 }
@@ -133,11 +134,10 @@ LauncherHelperWatch::~LauncherHelperWatch()
 
 void DestroyJvm(Launcher& launcher)
 {
-    if (launcher.javaVm != nullptr) {
-        launcher.javaVm->DestroyJavaVM();
-        launcher.javaVm = nullptr;
-        launcher.jniEnv = nullptr;
+    if (JavaVM* vm = launcher.vmLifetime.close()) {
+        vm->DestroyJavaVM();
     }
+    launcher.jniEnv = nullptr;
 }
 
 }  // namespace velmar

@@ -57,5 +57,6 @@
 #define IDS_INTERNAL_ERROR 234
 #define IDS_UNEXPECTED_ERROR 235
 #define IDS_OPTION_NOT_CONVERTED 236
+#define IDS_NOT_HANDED_OVER 237
 // Added to 210 when the launcher INI file is not there.
-#define IDS_INI_FILE_MISSING 240
+#define IDS_INI_FILE_MISSING 238

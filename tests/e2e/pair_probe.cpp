@@ -1,6 +1,8 @@
 // Stands in for the paired launcher: records the command line it was given
 // in the file named by VELMAR_PROBE_RECORD (UTF-16) and ends with the exit
-// code named by VELMAR_PROBE_EXIT.
+// code named by VELMAR_PROBE_EXIT; with VELMAR_PROBE_HOLD it first waits
+// (at most two minutes) until the named event is set, as an application
+// that keeps running.
 #include <windows.h>
 
 #include <cwchar>
@@ -30,6 +32,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
                         static_cast<DWORD>(commandLine.size() * sizeof(wchar_t)), &written, nullptr);
             ::CloseHandle(file);
         }
+    }
+    const std::wstring hold = environmentValue(L"VELMAR_PROBE_HOLD");
+    if (!hold.empty()) {
+        HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, hold.c_str());
+        ::WaitForSingleObject(event, 120000);
+        ::CloseHandle(event);
     }
     return static_cast<int>(std::wcstol(environmentValue(L"VELMAR_PROBE_EXIT").c_str(), nullptr, 10));
 }

@@ -29,7 +29,9 @@ size_t countCalls(const stub::StubRecord& record, const std::string& call)
 }
 
 RunningInstance::RunningInstance(std::wstring_view mainClass, std::wstring_view vmParameters,
-                                 std::initializer_list<IniEntry> entries)
+                                 std::initializer_list<IniEntry> entries,
+                                 std::wstring_view folderPrefix)
+    : app_(L"full", folderPrefix)
 {
     app_.writeIni({{L"Java Runtime Environment", L"Main Class", std::wstring(mainClass)},
                    {L"Java Runtime Environment", L"Virtual Machine Parameters",

@@ -19,8 +19,10 @@ class RunningInstance {
 public:
     // mainClass: a stub application class ("stub.InstanceInt", ...);
     // vmParameters: further -D options of the stub.
+    // folderPrefix: the start of the installation folder's name.
     RunningInstance(std::wstring_view mainClass, std::wstring_view vmParameters,
-                    std::initializer_list<IniEntry> entries = {});
+                    std::initializer_list<IniEntry> entries = {},
+                    std::wstring_view folderPrefix = L"velmar-e2e-");
 
     StubApp& app() { return app_; }
     LauncherProcess& first() { return *first_; }

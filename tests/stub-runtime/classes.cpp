@@ -20,6 +20,7 @@ constexpr ClassInfo kClasses[] = {
     {"java/lang/Class", "java/lang/Object", false},
     {"java/lang/String", "java/lang/Object", false},
     {"java/lang/System", "java/lang/Object", false},
+    {"java/lang/Thread", "java/lang/Object", false},
     {"java/io/OutputStream", "java/lang/Object", false},
     {"java/io/FileOutputStream", "java/io/OutputStream", false},
     {"java/io/ByteArrayOutputStream", "java/io/OutputStream", false},
@@ -115,6 +116,49 @@ Outcome stringInit(Invocation& call)
 Outcome systemExit(Invocation& call)
 {
     exitVm(call.number(0));
+}
+
+// The live threads as java.lang.Thread lists them: every attached thread,
+// one that ended attached included (the VM never learns that it ended),
+// and every thread the application started, which are not daemons.
+std::vector<Object*> liveThreads()
+{
+    const ClassInfo* cls = findClassInfo("java/lang/Thread");
+    std::vector<Object*> threads;
+    for (const auto& [key, env] : vm().envs) {
+        if (env->attached) {
+            threads.push_back(newObject(cls));
+            threads.back()->daemon = env->daemon;
+        }
+    }
+    for (const velmar::UniqueHandle& thread : vm().javaThreads) {
+        if (thread && ::WaitForSingleObject(thread.get(), 0) == WAIT_TIMEOUT) {
+            threads.push_back(newObject(cls));
+        }
+    }
+    return threads;
+}
+
+Outcome threadActiveCount(Invocation&)
+{
+    return {.number = static_cast<jint>(liveThreads().size())};
+}
+
+Outcome threadEnumerate(Invocation& call)
+{
+    Object* array = call.object(0);
+    if (!array) {
+        return nullPointer(call);
+    }
+    std::vector<Object*> threads = liveThreads();
+    const size_t listed = std::min(threads.size(), array->elements.size());
+    std::copy_n(threads.begin(), listed, array->elements.begin());
+    return {.number = static_cast<jint>(listed)};
+}
+
+Outcome threadIsDaemon(Invocation& call)
+{
+    return {.number = call.self->daemon ? 1 : 0};
 }
 
 Outcome systemSetStream(Invocation& call)
@@ -331,6 +375,9 @@ constexpr MethodInfo kMethods[] = {
     {"java/lang/System", "exit", "(I)V", true, systemExit},
     {"java/lang/System", "setOut", "(Ljava/io/PrintStream;)V", true, systemSetStream},
     {"java/lang/System", "setErr", "(Ljava/io/PrintStream;)V", true, systemSetStream},
+    {"java/lang/Thread", "activeCount", "()I", true, threadActiveCount},
+    {"java/lang/Thread", "enumerate", "([Ljava/lang/Thread;)I", true, threadEnumerate},
+    {"java/lang/Thread", "isDaemon", "()Z", false, threadIsDaemon},
     {"java/io/FileOutputStream", "<init>", "(Ljava/lang/String;Z)V", false, fileStreamInit},
     {"java/io/ByteArrayOutputStream", "<init>", "()V", false, nothing},
     {"java/io/ByteArrayOutputStream", "toString", "()Ljava/lang/String;", false, byteStreamToString},

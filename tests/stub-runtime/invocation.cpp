@@ -166,6 +166,15 @@ void checkVm(JavaVM* jvm, const std::string& function)
     }
 }
 
+// Once DestroyJavaVM has stopped waiting for threads the VM is going down:
+// a thread attaching then would run Java code in a dying VM.
+void checkNotEnding(const std::string& function)
+{
+    if (vm().destroying) {
+        failViolation(function + " while DestroyJavaVM takes the VM down");
+    }
+}
+
 // The caller's thread does not count. A thread that ended still attached
 // counts as running, as in HotSpot, which never learns that it ended: the
 // VM then waits for it for ever.
@@ -191,8 +200,21 @@ jint JNICALL destroyJavaVm(JavaVM* jvm)
             newThreadEnv("DestroyJavaVM", false);
         }
     }
-    while (othersRunning()) {
+    // The last check and the start of the shutdown are one step, as under
+    // HotSpot's thread lock: no thread slips in between.
+    for (;;) {
+        {
+            std::lock_guard hold(vm().lock);
+            if (!othersRunning()) {
+                vm().destroying = true;
+                break;
+            }
+        }
         ::Sleep(10);
+    }
+    // The shutdown itself, which stub.destroyHold makes last.
+    if (auto wanted = vm().properties.find("stub.destroyHold"); wanted != vm().properties.end()) {
+        ::Sleep(static_cast<DWORD>(std::strtoul(wanted->second.c_str(), nullptr, 10)));
     }
     std::lock_guard hold(vm().lock);
     vm().destroyed = true;
@@ -206,6 +228,7 @@ jint attach(JavaVM* jvm, void** penv, void* args, bool daemon)
     std::lock_guard hold(vm().lock);
     checkVm(jvm, function);
     recordCall(function);
+    checkNotEnding(function);
     auto* attachArgs = static_cast<const JavaVMAttachArgs*>(args);
     if (!penv) {
         failViolation(function + " without a place for the JNIEnv");

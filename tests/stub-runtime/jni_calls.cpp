@@ -15,13 +15,14 @@ enum class Mode { Static, Instance, Constructor };
 
 struct CallKind {
     const char* name;
-    char returns;  // 'V', 'I' or 'L' for any reference
+    char returns;  // 'V', 'I', 'Z' or 'L' for any reference
     Mode mode;
 };
 
 constexpr CallKind kNewObject{"NewObject", 'L', Mode::Constructor};
 constexpr CallKind kCallObject{"CallObjectMethod", 'L', Mode::Instance};
 constexpr CallKind kCallVoid{"CallVoidMethod", 'V', Mode::Instance};
+constexpr CallKind kCallBoolean{"CallBooleanMethod", 'Z', Mode::Instance};
 constexpr CallKind kCallStaticObject{"CallStaticObjectMethod", 'L', Mode::Static};
 constexpr CallKind kCallStaticInt{"CallStaticIntMethod", 'I', Mode::Static};
 constexpr CallKind kCallStaticVoid{"CallStaticVoidMethod", 'V', Mode::Static};
@@ -162,6 +163,8 @@ template <typename Ret> Ret as(jvalue value)
 {
     if constexpr (std::is_same_v<Ret, jint>) {
         return value.i;
+    } else if constexpr (std::is_same_v<Ret, jboolean>) {
+        return value.i != 0 ? JNI_TRUE : JNI_FALSE;
     } else if constexpr (!std::is_void_v<Ret>) {
         return static_cast<Ret>(value.l);
     }
@@ -206,6 +209,9 @@ void installCalls(JNINativeInterface_& table)
     table.CallObjectMethod = callVariadic<kCallObject, jobject, jobject>;
     table.CallObjectMethodV = callList<kCallObject, jobject, jobject>;
     table.CallObjectMethodA = callArray<kCallObject, jobject, jobject>;
+    table.CallBooleanMethod = callVariadic<kCallBoolean, jboolean, jobject>;
+    table.CallBooleanMethodV = callList<kCallBoolean, jboolean, jobject>;
+    table.CallBooleanMethodA = callArray<kCallBoolean, jboolean, jobject>;
     table.CallVoidMethod = callVariadic<kCallVoid, void, jobject>;
     table.CallVoidMethodV = callList<kCallVoid, void, jobject>;
     table.CallVoidMethodA = callArray<kCallVoid, void, jobject>;

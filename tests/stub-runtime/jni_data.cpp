@@ -118,6 +118,20 @@ void JNICALL setObjectArrayElement(JNIEnv* jni, jobjectArray handle, jsize index
     array->elements[index] = element;
 }
 
+jobject JNICALL getObjectArrayElement(JNIEnv* jni, jobjectArray handle, jsize index)
+{
+    Checked c(jni, "GetObjectArrayElement");
+    Object* array = typed(c, handle, "[Ljava/lang/Object;");
+    auto size = static_cast<long long>(array->elements.size());
+    if (index < 0 || index >= size) {
+        throwNew(c.env, "java/lang/ArrayIndexOutOfBoundsException",
+            u"Index " + decimal(index) + u" out of bounds for length " + decimal(size));
+        return nullptr;
+    }
+    Object* element = array->elements[index];
+    return element ? refTo<jobject>(c, element) : nullptr;
+}
+
 }  // namespace
 
 void installStringsAndArrays(JNINativeInterface_& table)
@@ -129,6 +143,7 @@ void installStringsAndArrays(JNINativeInterface_& table)
     table.SetCharArrayRegion = setCharArrayRegion;
     table.NewObjectArray = newObjectArray;
     table.SetObjectArrayElement = setObjectArrayElement;
+    table.GetObjectArrayElement = getObjectArrayElement;
 }
 
 }  // namespace stub

@@ -45,6 +45,7 @@ struct Object {
     HANDLE sink = nullptr;  // where a FileOutputStream writes
     Object* out = nullptr;  // the OutputStream under a PrintStream
     Object* cause = nullptr;  // Throwable
+    bool daemon = false;  // Thread
 };
 
 struct ThreadEnv {
@@ -97,6 +98,7 @@ struct Pinned {
 struct Vm {
     std::recursive_mutex lock;
     bool created = false;
+    bool destroying = false;  // DestroyJavaVM no longer waits for threads
     bool destroyed = false;
     bool pendingCallsFail = true;
     std::map<std::string, std::string> properties;

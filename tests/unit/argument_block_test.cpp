@@ -149,5 +149,38 @@ TEST(InstanceNameTest, IsTheProgramPathWithUnderscoresForBackslashes)
     }
 }
 
+// A registered message's name is an atom of at most 255 characters: past
+// that, every name of the installation is a fixed-length hash of the path.
+TEST(InstanceNameTest, APathTooLongForAMessageNameGetsAHashedNameOfItsOwn)
+{
+    const std::wstring folder = L"C:\\" + std::wstring(240, L'd') + L"\\";
+    const std::wstring fits = folder + std::wstring(255 - folder.size(), L'r');
+    const std::wstring tooLong = folder + std::wstring(257 - folder.size(), L'r');
+    const std::wstring other = folder + std::wstring(256 - folder.size(), L'r') + L"s";
+    EXPECT_EQ(instanceNameFor(fits).size(), 255u);
+    EXPECT_EQ(instanceNameFor(fits).find(L'\\'), std::wstring::npos);
+
+    const std::wstring hashed = instanceNameFor(tooLong);
+    EXPECT_LE(hashed.size(), 255u);
+    EXPECT_EQ(hashed.find(L'\\'), std::wstring::npos);
+    EXPECT_EQ(instanceNameFor(tooLong), hashed);
+    EXPECT_NE(instanceNameFor(other), hashed);
+    EXPECT_EQ(instanceNameFor(other).size(), hashed.size());
+
+    struct ObjectCase {
+        std::wstring instance;
+        bool keepsTheName;
+    };
+    for (const auto& [instance, keepsTheName] :
+         {ObjectCase{L"C:_run.exe", true}, ObjectCase{instanceNameFor(fits), false},
+          ObjectCase{hashed, true}}) {
+        const std::wstring object = instanceObjectName(instance, L"_arg_taken");
+        EXPECT_LE(object.size(), 255u);
+        EXPECT_TRUE(object.ends_with(L"_arg_taken"));
+        EXPECT_EQ(object == instance + L"_arg_taken", keepsTheName);
+        EXPECT_EQ(instanceObjectName(instance, L"_arg_taken"), object);
+    }
+}
+
 }  // namespace
 }  // namespace velmar

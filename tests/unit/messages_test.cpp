@@ -17,6 +17,7 @@ TEST(LoadMessageTest, HasTheExactTexts)
     EXPECT_EQ(LoadMessage(IDS_NO_MAIN_CLASS), L"Main class was not specified in INI file.");
     EXPECT_EQ(LoadMessage(IDS_PAIR_NOT_STARTED), L"failed to start the paired launcher");
     EXPECT_EQ(LoadMessage(IDS_OPTION_NOT_CONVERTED), L"failed to convert a Java VM option");
+    EXPECT_EQ(LoadMessage(IDS_NOT_HANDED_OVER), L"failed to hand the arguments to the running instance");
     EXPECT_EQ(LoadMessage(IDS_REASON_INVALID_ARGUMENTS), L"invalid arguments");
     EXPECT_EQ(LoadMessage(204), L"");
 }

@@ -1,0 +1,151 @@
+// Single-instance mode at the edges of an installation's life: later starts
+// that arrive while the first instance ends, and an installation whose path
+// is too long for the specified names.
+#include "running_instance.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmar::e2e {
+namespace {
+
+using Strings = std::vector<std::wstring>;
+
+// The first instance's application lives on in a thread for a while after
+// main, and its VM takes as long again to shut down.
+constexpr wchar_t kEndingApplication[] =
+    L"-Dstub.secondaryResult=7 -Dstub.linger=1500 -Dstub.destroyHold=1500";
+constexpr int kRounds = 3;
+constexpr int kLaterStarts = 6;
+// Later starts are spread over the application's last moments, its VM's
+// shutdown and the teardown after it.
+constexpr DWORD kSpacingMs = 400;
+
+struct Tally {
+    int served = 0;
+    int startedItself = 0;
+    int lost = 0;
+};
+
+// Every secondaryMain call of the round, by its first argument.
+std::map<std::wstring, int> secondaryCalls(const std::vector<stub::StubRecord>& records)
+{
+    std::map<std::wstring, int> calls;
+    for (const stub::StubRecord& record : records) {
+        for (const stub::SecondaryMainCall& call : record.secondaryMainCalls) {
+            ++calls[call.arguments.values.empty() ? L"" : call.arguments.values.front()];
+        }
+    }
+    return calls;
+}
+
+// A later start is served (secondaryMain got its argument, and it ended
+// with the answer) or started the application itself (its own main got
+// it); anything else lost it.
+void tallyRound(StubApp& app, int round, Tally& tally)
+{
+    auto recordOf = [&](int start) {
+        return app.installation().path(L"record-" + std::to_wstring(round) + L"-" + std::to_wstring(start) + L".txt");
+    };
+    LauncherProcess first(app.installation(),
+                          {.arguments = L"first", .environment = {{L"VELMAR_STUB_RECORD", recordOf(-1)}}});
+    for (ULONGLONG deadline = ::GetTickCount64() + kInstanceBoundMs;
+         ::GetTickCount64() < deadline && !stub::readStubRecord(recordOf(-1)).mainArguments.present;) {
+        ::Sleep(20);
+    }
+    std::vector<std::unique_ptr<LauncherProcess>> starts;
+    Strings sent;
+    for (int i = 0; i < kLaterStarts; ++i) {
+        sent.push_back(L"r" + std::to_wstring(round) + L"s" + std::to_wstring(i));
+        starts.push_back(std::make_unique<LauncherProcess>(
+            app.installation(), RunOptions{.arguments = sent.back(),
+                                           .environment = {{L"VELMAR_STUB_RECORD", recordOf(i)}}}));
+        // The load's shape, not a wait for anything.
+        ::Sleep(kSpacingMs);
+    }
+    std::vector<std::optional<DWORD>> exitCodes;
+    for (const auto& start : starts) {
+        exitCodes.push_back(start->waitForExit(kInstanceBoundMs));
+    }
+    ASSERT_TRUE(first.waitForExit(kInstanceBoundMs).has_value());
+    std::vector<stub::StubRecord> records{stub::readStubRecord(recordOf(-1))};
+    for (int i = 0; i < kLaterStarts; ++i) {
+        records.push_back(stub::readStubRecord(recordOf(i)));
+    }
+    for (const stub::StubRecord& record : records) {
+        EXPECT_EQ(record.violations, std::vector<std::string>{});
+    }
+    const std::map<std::wstring, int> calls = secondaryCalls(records);
+    for (int i = 0; i < kLaterStarts; ++i) {
+        const auto call = calls.find(sent[i]);
+        const int times = call == calls.end() ? 0 : call->second;
+        const stub::StubRecord& own = records[i + 1];
+        if (exitCodes[i] == std::optional<DWORD>(7u) && times == 1 && !own.mainArguments.present) {
+            ++tally.served;
+        } else if (exitCodes[i] == std::optional<DWORD>(0u) && times == 0
+                   && own.mainArguments.values == Strings{sent[i]}) {
+            ++tally.startedItself;
+        } else {
+            ++tally.lost;
+            ADD_FAILURE() << "later start " << i << " of round " << round << ": exit code "
+                          << (exitCodes[i] ? static_cast<long long>(*exitCodes[i]) : -1LL)
+                          << ", secondaryMain calls " << times << ", own main "
+                          << own.mainArguments.present;
+        }
+    }
+}
+
+// Later starts keep arriving while the first instance's application ends,
+// its VM shuts down and the process tears down: each one is either served
+// by secondaryMain or, refused, runs the application itself once the first
+// instance is gone; none is lost, and no worker enters the dying VM.
+TEST(EndingInstanceTest, NoLaterStartIsLostWhileTheFirstInstanceEnds)
+{
+    StubApp app;
+    app.writeIni({{L"Java Runtime Environment", L"Main Class", L"stub.InstanceInt"},
+                  {L"Java Runtime Environment", L"Virtual Machine Parameters", kEndingApplication},
+                  {L"Application", L"Single Instance", L"yes"}});
+    app.saveIni();
+    Tally tally;
+    for (int round = 0; round < kRounds; ++round) {
+        tallyRound(app, round, tally);
+    }
+    std::printf("ending instance: %d later starts, %d served by secondaryMain, %d started the "
+                "application, %d lost\n",
+                kRounds * kLaterStarts, tally.served, tally.startedItself, tally.lost);
+    EXPECT_EQ(tally.lost, 0);
+    // Both ways were taken, so the closing was really met.
+    EXPECT_GT(tally.served, 0);
+    EXPECT_GT(tally.startedItself, 0);
+}
+
+// A message name is an atom of at most 255 characters; an installation
+// whose program path is longer still has one instance.
+TEST(LongInstallationPathTest, LaterStartIsServedPast255Characters)
+{
+    // Past 259 characters the program could not be started at all.
+    const size_t usual = StubApp().installation().launcherPath().size();
+    RunningInstance instance(L"stub.InstanceInt", L"-Dstub.secondaryResult=7", {},
+                             L"velmar-e2e-" + std::wstring(258 - usual, L'p'));
+    ASSERT_GT(instance.app().installation().launcherPath().size(), 255u);
+    ASSERT_LT(instance.app().installation().launcherPath().size(), 260u);
+    ASSERT_TRUE(instance.start());
+
+    const RunResult later = instance.later(L"doc.txt");
+    ASSERT_FALSE(later.timedOut);
+    EXPECT_EQ(later.exitCode, 7u);
+    EXPECT_TRUE(later.windows.empty());
+    const stub::StubRecord record =
+        instance.recordWhen([](const stub::StubRecord& r) { return !r.secondaryMainCalls.empty(); });
+    ASSERT_EQ(record.secondaryMainCalls.size(), 1u);
+    EXPECT_EQ(record.secondaryMainCalls.front().arguments.values, Strings{L"doc.txt"});
+}
+
+}  // namespace
+}  // namespace velmar::e2e
