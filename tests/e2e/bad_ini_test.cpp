@@ -101,21 +101,6 @@ TEST_P(BadIniFileTest, StartsOrReportsTheMissingMainClass)
     }
 }
 
-// A launcher renamed by a download ("myapp (1).exe") finds no INI of its
-// name: the box says which file it looked for.
-TEST(MissingIniFileTest, TheBoxNamesTheFileLookedFor)
-{
-    StubApp app;
-    app.saveIni();
-    const std::wstring renamed = app.installation().path(L"myapp (1).exe");
-    ASSERT_TRUE(::CopyFileW(app.installation().launcherPath().c_str(), renamed.c_str(), TRUE));
-    const StubRun result = app.runWithIniAsIs({.arguments = L"-nosplash", .timeoutMs = kBoundMs,
-                                               .programPath = renamed});
-    expectOneBox(result, std::wstring(kNoMainClass) + L"\n\nThe INI file " +
-                             app.installation().path(L"myapp (1).ini") + L" does not exist.");
-    EXPECT_FALSE(result.record.exists);
-}
-
 std::string randomBytes()
 {
     std::mt19937 generator(20261209);

@@ -28,7 +28,11 @@ TEST_P(MissingMainClassTest, ShowsMessage210AndExitsWithMinusOne)
     ASSERT_EQ(result.windows.size(), 1u);
     const WindowSeen& box = result.windows.front();
     EXPECT_TRUE(box.isMessageBox());
-    EXPECT_EQ(box.text, kNoMainClass);
+    // Without the file, the box also says which file was looked for.
+    const std::wstring expected = GetParam().ini != nullptr
+        ? std::wstring(kNoMainClass)
+        : std::wstring(kNoMainClass) + L"\n\nThe INI file " + installation.iniPath() + L" does not exist.";
+    EXPECT_EQ(box.text, expected);
     EXPECT_TRUE(box.errorIcon);
     EXPECT_FALSE(box.hasOwner);
     EXPECT_EQ(box.caption, L"Error") << "the system's default caption";
