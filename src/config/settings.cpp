@@ -63,7 +63,7 @@ void reportMissingMainClass(const Launcher& launcher, const std::wstring& iniPat
     if (!entryFound(iniPath)) {
         text += L"\n\n" + FormatMessageText(LoadMessage(IDS_INI_FILE_MISSING), {iniPath});
     }
-    ShowErrorBox(launcher.splashWindow, text);
+    ShowErrorBox(launcher.splash.window, text);
 }
 
 }  // namespace

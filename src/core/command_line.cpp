@@ -78,7 +78,7 @@ DWORD RelaunchPair(const Launcher& launcher)
                           FALSE, 0, nullptr, nullptr, &startup, &process)) {
         // Reporting success here would hide that nothing was started.
         DWORD error = ::GetLastError();
-        ReportWindowsError(launcher.splashWindow, IDS_WINDOWS_EXCEPTION,
+        ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
                            LoadMessage(IDS_PAIR_NOT_STARTED), error);
         return kFailureExitCode;
     }

@@ -99,10 +99,7 @@ DWORD Launcher::Run()
     default:
         break;
     }
-    if (splashClose != nullptr) {
-        splashClose();
-        splashClose = nullptr;
-    }
+    splash.closeJavaSplash();
     return kFailureExitCode;
 }
 
@@ -113,10 +110,7 @@ void Launcher::tearDown()
     CloseNativeSplash(*this);
     DestroyJvm(*this);
     releaseInstance(*this);
-    if (splashClose != nullptr) {
-        splashClose();
-        splashClose = nullptr;
-    }
+    splash.closeJavaSplash();
 }
 
 }  // namespace velmar

@@ -3,13 +3,14 @@
 // the single-instance mode. One Launcher lives on the main thread's stack
 // from the entry point to its end; each plain field has one writer, and
 // readers start after the writer is done. What several threads use at
-// once (the VM's lifetime, the single-instance state) lives in objects
-// that own their synchronisation.
+// once (the splash, the VM's lifetime, the single-instance state) lives in
+// objects that own their synchronisation.
 #pragma once
 
 #include "instance/instance_state.h"
 #include "jvm/vm_lifetime.h"
 #include "runtime/java_version.h"
+#include "splash/splash_state.h"
 #include "support/handles.h"
 
 #include <windows.h>
@@ -24,10 +25,8 @@
 namespace velmar {
 
 class LayeredIniFile;
-class NativeSplashWindow;
 struct InstanceArea;
 
-using SplashCloseFunction = void(__cdecl*)();
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultInitArgsFunction = jint(JNICALL*)(void*);
 using FindBootClassFunction = jclass(JNICALL*)(JNIEnv*, const char*);
@@ -47,10 +46,9 @@ public:
     DWORD Run();
 
     // Fields, in the order of the record.
-    UniqueHandle splashThread;
-    DWORD splashThreadId = 0;
-    std::wstring splashImagePath;
-    std::wstring splashShadow;
+    // The splash settings, its window (the owner of every message box)
+    // and the closing of either splash.
+    SplashState splash;
     int jvmType = 0;
     std::wstring jvmLibraryPath;
     // The VM and the gate workers attach through.
@@ -62,10 +60,6 @@ public:
     JavaVersion minimumVersion;
     JavaVersion maximumVersion;
     std::vector<std::wstring> arguments;
-    std::unique_ptr<NativeSplashWindow> nativeSplash;
-    // Written by the splash thread, read by any thread that shows a box;
-    // the auto-closing splash clears it while the others may read it.
-    std::atomic<HWND> splashWindow{nullptr};
     bool isService = false;
     bool jdkSelected = false;
     bool jreSelected = false;
@@ -97,7 +91,6 @@ public:
     bool failureCheck = false;
     bool overrideWorkingDir = false;
     size_t javaThreadStackSize = 0;
-    SplashCloseFunction splashClose = nullptr;
     bool relaunchPair = false;
     CreateJavaVmFunction createJavaVm = nullptr;
     GetDefaultInitArgsFunction getDefaultInitArgs = nullptr;

@@ -218,7 +218,7 @@ Forwarding forwardArguments(Launcher& launcher, const std::wstring& name)
         forwarding = handOver(launcher, name, address);
     }
     if (forwarding == Forwarding::failed) {
-        ReportWindowsError(launcher.splashWindow, IDS_WINDOWS_EXCEPTION,
+        ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
                            LoadMessage(IDS_NOT_HANDED_OVER), ::GetLastError());
     }
     return forwarding;

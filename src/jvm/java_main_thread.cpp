@@ -47,7 +47,7 @@ void reportMainClassNotLoaded(const Launcher& launcher, JNIEnv* env, jthrowable 
         const std::wstring headlines = exceptionHeadlines(CaptureStackTrace(env, thrown));
         detail += headlines.empty() ? L"" : L"\n" + headlines;
     }
-    ReportOneString(launcher.splashWindow, IDS_MAIN_CLASS_NOT_LOADED, detail);
+    ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_LOADED, detail);
 }
 
 // Told after the runtime has printed why. FindClass initialises the class:
@@ -58,7 +58,7 @@ void reportUnloadedMainClass(const Launcher& launcher, JNIEnv* env)
     LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
     describePendingException(env);
     if (thrown && isInstanceOfClass(env, thrown.get(), "java/lang/NoClassDefFoundError")) {
-        ReportOneString(launcher.splashWindow, IDS_MAIN_CLASS_NOT_FOUND, launcher.mainClass);
+        ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher.mainClass);
         return;
     }
     reportMainClassNotLoaded(launcher, env, thrown.get());
@@ -201,7 +201,7 @@ LaunchResult runMain(Launcher& launcher, JNIEnv* env)
     case Lookup::found:
         break;
     case Lookup::missing:
-        ShowErrorBox(launcher.splashWindow, IDS_NO_MAIN_METHOD);
+        ShowErrorBox(launcher.splash.window, IDS_NO_MAIN_METHOD);
         return LaunchResult::failed;
     case Lookup::failed: {
         // The class the helper answered with could not be initialised.
@@ -237,7 +237,7 @@ DWORD WINAPI javaMainThreadEntry(LPVOID parameter)
 {
     auto* launcher = static_cast<Launcher*>(parameter);
     return guarded(kFailureExitCode, [launcher] { return JavaMainThread(launcher); },
-                   ErrorBox{&launcher->splashWindow});
+                   ErrorBox{&launcher->splash.window});
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ void JNICALL abortHook() {}
 void JNICALL exitHook(jint)
 {
     if (const Launcher* launcher = launchInHelper.exchange(nullptr)) {
-        ShowErrorBox(launcher->splashWindow, IDS_NO_MAIN_METHOD);
+        ShowErrorBox(launcher->splash.window, IDS_NO_MAIN_METHOD);
         ::ExitProcess(kFailureExitCode);
     }
 }
@@ -36,7 +36,7 @@ Function procedure(HMODULE module, const char* name)
 void reportMissingEntryPoint(const Launcher& launcher)
 {
     DWORD error = ::GetLastError();
-    ReportWindowsError(launcher.splashWindow, IDS_WINDOWS_EXCEPTION,
+    ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
                        LoadMessage(IDS_NO_CREATE_JAVA_VM), error);
 }
 
@@ -49,7 +49,7 @@ bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
     HMODULE library = ::LoadLibraryW(path.c_str());
     if (library == nullptr) {
         DWORD error = ::GetLastError();
-        ReportWindowsError(launcher.splashWindow, IDS_VM_LIBRARY_NOT_LOADED, path, error);
+        ReportWindowsError(launcher.splash.window, IDS_VM_LIBRARY_NOT_LOADED, path, error);
         return false;
     }
     launcher.createJavaVm = procedure<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");
@@ -112,7 +112,7 @@ bool CreateJvm(Launcher& launcher)
     jint result = launcher.createJavaVm(&vm, &env, &args);
     if (result != JNI_OK) {
         UINT reason = creationFailureReason(result);
-        ReportTwoStrings(launcher.splashWindow, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED),
+        ReportTwoStrings(launcher.splash.window, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED),
                          reason != 0 ? LoadMessage(reason) : std::wstring());
         return false;
     }

@@ -70,7 +70,7 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
     const LayeredIniFile& ini = *settings;
     std::wstring classPath = readClassPath(ini, *launcherPath);
     if (classPath.empty()) {
-        ShowErrorBox(launcher.splashWindow, IDS_NO_CLASS_PATH);
+        ShowErrorBox(launcher.splash.window, IDS_NO_CLASS_PATH);
         return OptionAssembly::incomplete;
     }
     // The entries were expanded before the file system was asked; the names

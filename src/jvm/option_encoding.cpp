@@ -21,7 +21,7 @@ bool appendConverted(Launcher& launcher, std::optional<std::string> converted)
 {
     if (!converted) {
         const DWORD error = ::GetLastError();
-        ReportWindowsError(launcher.splashWindow, IDS_WINDOWS_EXCEPTION,
+        ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
                            LoadMessage(IDS_OPTION_NOT_CONVERTED), error);
         return false;
     }

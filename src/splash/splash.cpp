@@ -18,10 +18,6 @@ using SplashInitFunction = void(__cdecl*)();
 using SplashLoadFileFunction = int(__cdecl*)(const char*);
 using SplashSetFileJarNameFunction = void(__cdecl*)(const char*, const char*);
 
-// A thread still creating the splash after this long is not waited for,
-// and a box shown meanwhile has no owner.
-constexpr DWORD kPublishBoundMs = 2000;
-
 template <typename Function>
 Function exportOf(HMODULE library, const char* name)
 {
@@ -41,19 +37,8 @@ std::wstring findSplashLibrary(std::wstring_view jvmLibraryPath)
 
 void startNativeSplash(Launcher& launcher, bool autoClose)
 {
-    launcher.nativeSplash = std::make_unique<NativeSplashWindow>(
-        launcher, SplashRequest{launcher.splashImagePath, shadowWanted(launcher.splashShadow), autoClose});
-    DWORD threadId = 0;
-    launcher.splashThread.reset(::CreateThread(nullptr, 0, NativeSplashWindow::threadMain,
-                                               launcher.nativeSplash.get(), 0, &threadId));
-    launcher.splashThreadId = threadId;
-    if (!launcher.splashThread) {
-        return;
-    }
-    // Until the window exists, a box would have no owner and the splash,
-    // shown after it, would cover it.
-    const HANDLE waitFor[] = {launcher.nativeSplash->publishedEvent(), launcher.splashThread.get()};
-    ::WaitForMultipleObjects(2, waitFor, FALSE, kPublishBoundMs);
+    SplashState& splash = launcher.splash;
+    splash.startNative(SplashRequest{splash.imagePath, shadowWanted(splash.shadow), autoClose});
 }
 
 }  // namespace
@@ -68,15 +53,9 @@ bool bindJavaSplash(Launcher& launcher, const std::wstring& libraryPath, const s
     auto splashInit = exportOf<SplashInitFunction>(library, "SplashInit");
     auto splashLoadFile = exportOf<SplashLoadFileFunction>(library, "SplashLoadFile");
     auto splashSetFileJarName = exportOf<SplashSetFileJarNameFunction>(library, "SplashSetFileJarName");
-    auto splashClose = exportOf<SplashCloseFunction>(library, "SplashClose");
     // Kept before the others are checked, so a library that lacks one of
     // them is still closed at failure or teardown.
-    if (splashClose != launcher.splashClose) {
-        if (launcher.splashClose != nullptr) {
-            launcher.splashClose();
-        }
-        launcher.splashClose = splashClose;
-    }
+    launcher.splash.keepJavaSplashClose(exportOf<SplashCloseFunction>(library, "SplashClose"));
     if (splashInit == nullptr || splashLoadFile == nullptr || splashSetFileJarName == nullptr) {
         return false;
     }
@@ -96,18 +75,18 @@ bool startSplash(Launcher& launcher)
     }
     // The splash keys have no append sections; readSetting reads them plain.
     const IniFile& ini = *settings;
-    launcher.splashImagePath = readSetting(ini, kSplashScreenKey);
-    launcher.splashShadow = readSetting(ini, kSplashShadowKey);
+    launcher.splash.imagePath = readSetting(ini, kSplashScreenKey);
+    launcher.splash.shadow = readSetting(ini, kSplashShadowKey);
     const std::wstring preferSetting = readSetting(ini, kPreferNativeSplashKey);
     const std::wstring autoCloseSetting = readSetting(ini, kSplashAutoCloseKey);
 
     const std::wstring library =
-        launcher.splashImagePath.empty() ? std::wstring() : findSplashLibrary(launcher.jvmLibraryPath);
-    switch (planSplash(launcher.splashImagePath, preferSetting, library)) {
+        launcher.splash.imagePath.empty() ? std::wstring() : findSplashLibrary(launcher.jvmLibraryPath);
+    switch (planSplash(launcher.splash.imagePath, preferSetting, library)) {
     case SplashPlan::none:
         return true;
     case SplashPlan::javaFirst:
-        if (bindJavaSplash(launcher, library, launcher.splashImagePath)) {
+        if (bindJavaSplash(launcher, library, launcher.splash.imagePath)) {
             return true;
         }
         break;
@@ -116,6 +95,11 @@ bool startSplash(Launcher& launcher)
     }
     startNativeSplash(launcher, autoCloseWanted(autoCloseSetting));
     return true;
+}
+
+void CloseNativeSplash(Launcher& launcher)
+{
+    launcher.splash.closeNative();
 }
 
 }  // namespace velmar

@@ -17,7 +17,10 @@ bool startSplash(Launcher& launcher);
 
 // Loads the runtime's splash library and drives it with the picture;
 // false when the library cannot be loaded or lacks an export it needs.
-// Its SplashClose is kept in `splashClose` either way.
+// Its SplashClose is kept in the splash state either way.
 bool bindJavaSplash(Launcher& launcher, const std::wstring& libraryPath, const std::wstring& picturePath);
+
+// Ends the launcher's own splash, if one is up (see SplashState).
+void CloseNativeSplash(Launcher& launcher);
 
 }  // namespace velmar

@@ -1,7 +1,6 @@
 #include "splash/splash_window.h"
 
 #include "core/boundary_guard.h"
-#include "core/launcher.h"
 #include "splash/gdiplus_flat.h"
 #include "splash/splash_rules.h"
 
@@ -16,10 +15,6 @@ constexpr UINT kClassStyle = CS_DROPSHADOW | CS_SAVEBITS | CS_DBLCLKS;
 constexpr UINT_PTR kAutoCloseTimer = 1;
 // How often the auto-closing splash looks for the application's window.
 constexpr UINT kAutoClosePeriodMs = 100;
-// Closing waits this long between quit messages...
-constexpr DWORD kQuitRoundMs = 10;
-// ...and gives a thread still decoding its picture this long in all.
-constexpr ULONGLONG kCreationBoundMs = 3000;
 
 // One description per process: the first registration stays, a later one
 // finds the class there. A system that refuses the drop shadow still gets
@@ -94,8 +89,8 @@ private:
 
 }  // namespace
 
-NativeSplashWindow::NativeSplashWindow(Launcher& launcher, SplashRequest request)
-    : launcher_(launcher),
+NativeSplashWindow::NativeSplashWindow(std::atomic<HWND>& owner, SplashRequest request)
+    : owner_(owner),
       request_(std::move(request)),
       published_(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
@@ -151,7 +146,7 @@ void NativeSplashWindow::run()
         delete this;
         return;
     }
-    launcher_.splashWindow = window;
+    owner_ = window;
     if (window != nullptr) {
         ::ShowWindow(window, SW_SHOWNORMAL);
         ::UpdateWindow(window);
@@ -166,7 +161,7 @@ void NativeSplashWindow::run()
         ::DispatchMessageW(&message);
     }
     // A box shown from now on has no owner rather than a destroyed one.
-    launcher_.splashWindow = nullptr;
+    owner_ = nullptr;
     if (window_ != nullptr) {
         ::DestroyWindow(window_);
     }
@@ -181,7 +176,7 @@ void NativeSplashWindow::closeWhenApplicationShows()
         return;
     }
     ::KillTimer(window_, kAutoCloseTimer);
-    launcher_.splashWindow = nullptr;
+    owner_ = nullptr;
     ::PostQuitMessage(0);
 }
 
@@ -240,28 +235,6 @@ void NativeSplashWindow::paint()
     ::BitBlt(scope.dc(), 0, 0, bitmap.bmWidth, bitmap.bmHeight, memory, 0, 0, SRCCOPY);
     ::SelectObject(memory, previous);
     ::DeleteDC(memory);
-}
-
-void CloseNativeSplash(Launcher& launcher)
-{
-    if (!launcher.nativeSplash) {
-        return;
-    }
-    if (launcher.splashThread) {
-        const ULONGLONG deadline = ::GetTickCount64() + kCreationBoundMs;
-        do {
-            ::PostThreadMessageW(launcher.splashThreadId, WM_QUIT, 0, 0);
-            if (::GetTickCount64() > deadline && launcher.nativeSplash->abandonWhileCreating()) {
-                // Still decoding: the thread deletes the object when it
-                // is done, and shows nothing.
-                static_cast<void>(launcher.nativeSplash.release());
-                launcher.splashThread.reset();
-                return;
-            }
-        } while (::WaitForSingleObject(launcher.splashThread.get(), kQuitRoundMs) == WAIT_TIMEOUT);
-        launcher.splashThread.reset();
-    }
-    launcher.nativeSplash.reset();
 }
 
 }  // namespace velmar

@@ -12,8 +12,6 @@
 
 namespace velmar {
 
-class Launcher;
-
 // What the splash thread needs, copied before it starts, so that the
 // thread reads nothing of the Launcher while it may still be decoding.
 struct SplashRequest {
@@ -24,7 +22,8 @@ struct SplashRequest {
 
 class NativeSplashWindow {
 public:
-    NativeSplashWindow(Launcher& launcher, SplashRequest request);
+    // `owner` is where the window is published for the message boxes.
+    NativeSplashWindow(std::atomic<HWND>& owner, SplashRequest request);
     ~NativeSplashWindow();
     NativeSplashWindow(const NativeSplashWindow&) = delete;
     NativeSplashWindow& operator=(const NativeSplashWindow&) = delete;
@@ -41,8 +40,7 @@ public:
     // object itself.
     bool abandonWhileCreating();
 
-    // The splash thread: arguments are the object, which knows its
-    // Launcher.
+    // The splash thread: its argument is the object.
     static DWORD WINAPI threadMain(LPVOID parameter);
 
 private:
@@ -54,17 +52,12 @@ private:
     void run();
     void closeWhenApplicationShows();
 
-    Launcher& launcher_;
+    std::atomic<HWND>& owner_;
     SplashRequest request_;
     HWND window_ = nullptr;
     UniqueGdiObject picture_;
     UniqueHandle published_;
     std::atomic<Stage> stage_{creating};
 };
-
-// Ends the splash thread (bounded: a thread still decoding its picture
-// after a few seconds is left to end on its own) and deletes the window
-// object. Nothing happens without a native splash.
-void CloseNativeSplash(Launcher& launcher);
 
 }  // namespace velmar
