@@ -6,6 +6,7 @@
 #pragma once
 
 #include "support/handles.h"
+#include "support/lock.h"
 
 #include <windows.h>
 
@@ -64,7 +65,7 @@ private:
     void endListener();
     void joinWorkers();
 
-    std::mutex workersLock_;
+    Lock workersLock_;
     std::vector<UniqueHandle> workers_;
 };
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "support/handles.h"
+#include "support/lock.h"
 
 #include <windows.h>
 
@@ -72,7 +73,7 @@ public:
 private:
     void closeLocked();
 
-    mutable std::mutex lock_;
+    mutable Lock lock_;
     std::atomic<JavaVM*> vm_{nullptr};
     bool closed_ = false;
     UniqueHandle closedEvent_;

@@ -7,6 +7,7 @@
 
 #include "splash/splash_window.h"
 #include "support/handles.h"
+#include "support/lock.h"
 
 #include <windows.h>
 
@@ -48,7 +49,7 @@ public:
     void closeJavaSplash();
 
 private:
-    std::mutex lock_;
+    Lock lock_;
     std::unique_ptr<NativeSplashWindow> native_;
     UniqueHandle thread_;
     DWORD threadId_ = 0;
