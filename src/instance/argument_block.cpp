@@ -1,5 +1,7 @@
 #include "instance/argument_block.h"
 
+#include "support/text.h"
+
 #include <cstring>
 
 namespace velmar {
@@ -146,7 +148,7 @@ uint32_t overflowAnnounced(const InstanceArea& area, uint32_t requesterThreadId)
 
 std::wstring overflowMappingSuffix(uint32_t requesterThreadId)
 {
-    return L"_args_" + std::to_wstring(requesterThreadId);
+    return L"_args_" + decimalText(requesterThreadId);
 }
 
 }  // namespace velmar

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cwchar>
 
 namespace velmar {
 
@@ -29,11 +28,17 @@ uint64_t pathHash(std::wstring_view text)
     return hash;
 }
 
+// Sixteen hex digits written out by hand: the C runtime's formatting would
+// bring its whole printf machinery into the program for them.
 std::wstring hashedName(std::wstring_view text)
 {
-    wchar_t digits[17] = {};
-    std::swprintf(digits, 17, L"%016llx", static_cast<unsigned long long>(pathHash(text)));
-    return std::wstring(L"velmar-instance-") + digits;
+    static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+    const uint64_t hash = pathHash(text);
+    std::wstring name = L"velmar-instance-";
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        name += kDigits[(hash >> shift) & 0xF];
+    }
+    return name;
 }
 
 }  // namespace
