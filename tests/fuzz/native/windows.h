@@ -197,6 +197,12 @@ struct PROCESS_INFORMATION {
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
+struct SRWLOCK {
+    PVOID Ptr;
+};
+using PSRWLOCK = SRWLOCK*;
+#define SRWLOCK_INIT {nullptr}
+
 // Declared, never defined (see the top of this file).
 DWORD GetLastError();
 void SetLastError(DWORD error);
@@ -215,7 +221,10 @@ LPWSTR GetCommandLineW();
 BOOL CreateProcessW(LPCWSTR, LPWSTR, SECURITY_ATTRIBUTES*, SECURITY_ATTRIBUTES*, BOOL, DWORD,
                     LPVOID, LPCWSTR, STARTUPINFOW*, PROCESS_INFORMATION*);
 DWORD WaitForSingleObject(HANDLE, DWORD);
+void AcquireSRWLockExclusive(PSRWLOCK);
+void ReleaseSRWLockExclusive(PSRWLOCK);
 BOOL GetExitCodeProcess(HANDLE, LPDWORD);
+BOOL AllowSetForegroundWindow(DWORD);
 void GlobalMemoryStatus(MEMORYSTATUS*);
 HANDLE CreateFileW(LPCWSTR, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE);
 BOOL ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, void*);
