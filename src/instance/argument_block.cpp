@@ -42,12 +42,6 @@ void putField(InstanceArea& area, size_t offset, uint32_t value)
     std::memcpy(area.argumentBlock + offset, &value, sizeof value);
 }
 
-void putUnit(InstanceArea& area, size_t offset, wchar_t character)
-{
-    const auto unit = static_cast<uint16_t>(character);
-    std::memcpy(area.argumentBlock + offset, &unit, sizeof unit);
-}
-
 }  // namespace
 
 size_t argumentBlockSize(const std::vector<std::wstring>& arguments)
@@ -65,14 +59,8 @@ bool writeArgumentBlock(InstanceArea& area, const std::vector<std::wstring>& arg
         return false;
     }
     std::memset(area.argumentBlock, 0, kArgumentBlockLimit);
-    size_t offset = 0;
-    for (const std::wstring& argument : arguments) {
-        for (wchar_t character : argument) {
-            putUnit(area, offset, character);
-            offset += kUnitBytes;
-        }
-        offset += kUnitBytes;
-    }
+    const std::vector<uint8_t> bytes = encodeArgumentList(arguments);
+    std::memcpy(area.argumentBlock, bytes.data(), bytes.size());
     return true;
 }
 
