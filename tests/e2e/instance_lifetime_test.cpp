@@ -111,8 +111,12 @@ TEST(EndingInstanceTest, NoLaterStartIsLostWhileTheFirstInstanceEnds)
     // three (exit code 0 or 1, neither served nor started itself), which
     // x64 has never shown. Until that is understood the x86 run reports
     // rather than fails the build's CI; the finding is open work.
+    // Said with printf, not GTEST_SKIP: on x86 under qemu any recorded test
+    // result (a skip as much as a failure) starts gtest's per-thread watcher,
+    // whose wait fails there and ends the whole program.
     if (sizeof(void*) == 4) {
-        GTEST_SKIP() << "known intermittent loss of a later start on x86 under qemu, under investigation";
+        std::printf("not run on x86: known intermittent loss of a later start under qemu\n");
+        return;
     }
     StubApp app;
     app.writeIni({{L"Java Runtime Environment", L"Main Class", L"stub.InstanceInt"},
