@@ -31,7 +31,22 @@ struct Tally {
     int served = 0;
     int startedItself = 0;
     int lost = 0;
+    // x86 under qemu only: later starts that, starting the application
+    // themselves, died of an exception while their VM was created.
+    int diedUnderEmulator = 0;
 };
+
+// Under qemu-user a 32-bit later start that runs the application itself
+// dies now and then while its VM is created (exit codes 0x80000003 and
+// 0x80000101, its record ending at JNI_GetDefaultJavaVMInitArgs or at the
+// first line of JNI_CreateJavaVM), which no x64 run has ever shown. The
+// hand-over had then done its part: the start was refused and went on to
+// start the application.
+bool diedUnderEmulator(const std::optional<DWORD>& exitCode, const stub::StubRecord& own)
+{
+    return sizeof(void*) == 4 && exitCode && (*exitCode & 0xC0000000u) == 0x80000000u
+           && own.called("JNI_GetDefaultJavaVMInitArgs 0x00010001") && !own.mainArguments.present;
+}
 
 // Every secondaryMain call of the round, by its first argument.
 std::map<std::wstring, int> secondaryCalls(const std::vector<stub::StubRecord>& records)
@@ -91,6 +106,10 @@ void tallyRound(StubApp& app, int round, Tally& tally)
         } else if (exitCodes[i] == std::optional<DWORD>(0u) && times == 0
                    && own.mainArguments.values == Strings{sent[i]}) {
             ++tally.startedItself;
+        } else if (times == 0 && diedUnderEmulator(exitCodes[i], own)) {
+            ++tally.diedUnderEmulator;
+            std::printf("later start %d of round %d died under the emulator: exit code 0x%08lx\n",
+                        i, round, static_cast<unsigned long>(*exitCodes[i]));
         } else {
             ++tally.lost;
             ADD_FAILURE() << "later start " << i << " of round " << round << ": exit code "
@@ -107,17 +126,6 @@ void tallyRound(StubApp& app, int round, Tally& tally)
 // instance is gone; none is lost, and no worker enters the dying VM.
 TEST(EndingInstanceTest, NoLaterStartIsLostWhileTheFirstInstanceEnds)
 {
-    // Under qemu the x86 build loses a later start in about one run of
-    // three (exit code 0 or 1, neither served nor started itself), which
-    // x64 has never shown. Until that is understood the x86 run reports
-    // rather than fails the build's CI; the finding is open work.
-    // Said with printf, not GTEST_SKIP: on x86 under qemu any recorded test
-    // result (a skip as much as a failure) starts gtest's per-thread watcher,
-    // whose wait fails there and ends the whole program.
-    if (sizeof(void*) == 4) {
-        std::printf("not run on x86: known intermittent loss of a later start under qemu\n");
-        return;
-    }
     StubApp app;
     app.writeIni({{L"Java Runtime Environment", L"Main Class", L"stub.InstanceInt"},
                   {L"Java Runtime Environment", L"Virtual Machine Parameters", kEndingApplication},
@@ -128,8 +136,9 @@ TEST(EndingInstanceTest, NoLaterStartIsLostWhileTheFirstInstanceEnds)
         tallyRound(app, round, tally);
     }
     std::printf("ending instance: %d later starts, %d served by secondaryMain, %d started the "
-                "application, %d lost\n",
-                kRounds * kLaterStarts, tally.served, tally.startedItself, tally.lost);
+                "application, %d died under the emulator, %d lost\n",
+                kRounds * kLaterStarts, tally.served, tally.startedItself, tally.diedUnderEmulator,
+                tally.lost);
     EXPECT_EQ(tally.lost, 0);
     // Both ways were taken, so the closing was really met.
     EXPECT_GT(tally.served, 0);
