@@ -51,7 +51,7 @@ bool becomePrimary(Launcher& launcher, const std::wstring& name)
 {
     InstanceState& instance = launcher.instance;
     instance.mainStartedEvent.reset(
-        ::CreateEventW(nullptr, TRUE, FALSE, (name + kMainStartedSuffix).c_str()));
+        ::CreateEventW(nullptr, TRUE, FALSE, instanceObjectName(name, kMainStartedSuffix).c_str()));
     const UINT request = ::RegisterWindowMessageW(name.c_str());
     if (request == 0) {
         return false;
