@@ -7,6 +7,9 @@
 set -euo pipefail
 out=${1:?output jar missing}
 here=$(cd "$(dirname "$0")" && pwd)
+# jar runs in the class folder: the output's path must not be relative.
+mkdir -p "$(dirname "$out")"
+out="$(cd "$(dirname "$out")" && pwd)/$(basename "$out")"
 
 if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
     date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%dT%H:%M:%SZ)
@@ -18,7 +21,6 @@ fi
 classes=$(mktemp -d)
 trap 'rm -rf "$classes"' EXIT
 javac --release 8 -encoding UTF-8 -Xlint:all -Werror -d "$classes" $(find "$here/src" -name '*.java' | LC_ALL=C sort)
-mkdir -p "$(dirname "$out")"
 rm -f "$out.tmp"
 (cd "$classes" && find . -type f -name '*.class' | LC_ALL=C sort) > "$classes.list"
 (cd "$classes" && jar --create --file "$out.tmp" --manifest "$here/MANIFEST.MF" --date "$date" @"$classes.list")
