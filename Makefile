@@ -1,7 +1,8 @@
 # `make` installs what is missing (as root) and builds both launchers into
 # dist/x64 and dist/x86, and the example application's folder into
-# dist/example/x64 and dist/example/x86; `make test` also builds and runs
-# every test of both builds, and a short run of each fuzz target of the
+# dist/example/x64 and dist/example/x86, and the branding tool into
+# dist/velmar-brand.jar (the same bytes on every rebuild); `make test` also
+# builds and runs every test of both builds, and a short run of each fuzz target of the
 # parsers (native, tests/fuzz). Both wrap the CMake presets, which work on
 # their own too.
 ARCHS := x64 x86
@@ -17,7 +18,8 @@ all: deps
 	    rm -rf dist/example/$$arch; mkdir -p dist/example; \
 	    cp -r build/$$arch/examples/notes/dist dist/example/$$arch; \
 	done
-	@ls -l dist/*/*.exe dist/example/*/*.exe
+	@tools/brand/build-jar.sh dist/velmar-brand.jar
+	@ls -l dist/*/*.exe dist/example/*/*.exe dist/velmar-brand.jar
 
 test: test-deps all
 	@status=0; tests/fuzz/run.sh || status=1; \

@@ -11,8 +11,10 @@ build_packages=(cmake ninja-build make g++-mingw-w64-x86-64-posix g++-mingw-w64-
 # (below); naming it lets it through.
 # clang, its libFuzzer and sanitizer runtimes and its linker, of one
 # version: the native fuzz build of the parsers (tests/fuzz).
+# osslsigncode and openssl: a branded launcher signed with a certificate the
+# test makes (tests/brand).
 test_packages=(googletest wine wine64 wine32:i386 libgstreamer-plugins-base1.0-0:i386 xvfb qemu-user gcc gcc-multilib
-               clang-14 libclang-rt-14-dev lld-14)
+               clang-14 libclang-rt-14-dev lld-14 osslsigncode openssl)
 
 wanted=("${build_packages[@]}")
 if [ "${1:-}" = "--with-tests" ]; then
