@@ -18,6 +18,11 @@ struct LineCase {
     std::string bytes;
 };
 
+void PrintTo(const LineCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TraceLineTest : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(TraceLineTest, IsOneUtf8LineWithItsProcessAndStage)
