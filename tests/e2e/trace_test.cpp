@@ -245,17 +245,8 @@ void PrintTo(const SilentCase& c, std::ostream* os)
 
 std::set<std::wstring> filesBelow(const std::wstring& folder)
 {
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        names.insert(found.cFileName);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    return names;
+    const std::vector<std::wstring> names = testing::listedNames(folder + L"\\*");
+    return {names.begin(), names.end()};
 }
 
 class SilentTraceTest : public ::testing::TestWithParam<SilentCase> {};
