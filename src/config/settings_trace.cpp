@@ -32,8 +32,8 @@ std::optional<std::string> firstBytesOf(const std::wstring& path)
 void traceFile(const Trace& trace, std::wstring_view role, const std::wstring& path)
 {
     const std::optional<std::string> bytes = firstBytesOf(path);
-    trace.line(kStage, {role, L" ", path, L": ",
-                        bytes ? iniEncodingName(*bytes) : L"cannot be read (missing or locked)"});
+    trace.line(kStage, {role, " ", path, ": ",
+                        bytes ? TracePiece(iniEncodingName(*bytes)) : "cannot be read (missing or locked)"});
 }
 
 // An empty maximum gives 0.0.0.0, which the search takes as no maximum.
@@ -70,12 +70,12 @@ void traceSettings(const Trace& trace, const Launcher& launcher, const LayeredIn
     for (const SettingKey* key : kSettingKeys) {
         const std::wstring value = readSetting(settings, *key);
         if (!value.empty()) {
-            trace.line(kStage, {L"[", key->section, L"] ", key->name, L" = ", value});
+            trace.line(kStage, {"[", key->section, "] ", key->name, " = ", value});
         }
     }
-    trace.line(L"settings", {L"\"JRE Path\" in effect: ",
-                             launcher.jrePathSetting.empty() ? L"(none)" : launcher.jrePathSetting});
-    trace.line(L"settings", {L"versions from ", boundText(launcher.minimumVersion), L" to ",
+    trace.line(L"settings", {"\"JRE Path\" in effect: ",
+                             launcher.jrePathSetting.empty() ? "(none)" : TracePiece(launcher.jrePathSetting)});
+    trace.line(L"settings", {"versions from ", boundText(launcher.minimumVersion), " to ",
                              boundText(launcher.maximumVersion)});
 }
 

@@ -76,14 +76,14 @@ DWORD RelaunchPair(const Launcher& launcher)
     // CreateProcessW may write into the command line; give it a copy.
     std::wstring commandLine = ::GetCommandLineW();
     if (launcher.trace.on()) {
-        launcher.trace.line(L"pair", {L"relaunching the pair ", launcher.pairProduct});
+        launcher.trace.line(L"pair", {"relaunching the pair ", launcher.pairProduct});
     }
     if (!::CreateProcessW(launcher.pairProduct.c_str(), commandLine.data(), nullptr, nullptr,
                           FALSE, 0, nullptr, nullptr, &startup, &process)) {
         // Reporting success here would hide that nothing was started.
         DWORD error = ::GetLastError();
         if (launcher.trace.on()) {
-            launcher.trace.line(L"pair", {L"the pair did not start: error ", decimalText(error)});
+            launcher.trace.line(L"pair", {"the pair did not start: error ", decimalText(error)});
         }
         ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
                            LoadMessage(IDS_PAIR_NOT_STARTED), error);
@@ -95,7 +95,7 @@ DWORD RelaunchPair(const Launcher& launcher)
     // the pair, which shows the application, gets that right in its place.
     ::AllowSetForegroundWindow(process.dwProcessId);
     if (launcher.trace.on()) {
-        launcher.trace.line(L"pair", {L"the pair runs as process ", decimalText(process.dwProcessId)});
+        launcher.trace.line(L"pair", {"the pair runs as process ", decimalText(process.dwProcessId)});
     }
     if (!launcher.pairReturnCode) {
         return 0;

@@ -32,10 +32,10 @@ constexpr std::wstring_view kBuildName = L"x86";
 void traceMainCall(const Trace& trace, const std::wstring& mainClass,
                    const std::vector<std::wstring>& arguments)
 {
-    trace.line(L"java", {L"main class ", mainClass, L", ",
-                         decimalText(static_cast<long long>(arguments.size())), L" arguments"});
+    trace.line(L"java", {"main class ", mainClass, ", ",
+                         decimalText(static_cast<long long>(arguments.size())), " arguments"});
     for (const std::wstring& argument : arguments) {
-        trace.line(L"java", {L"argument ", argument});
+        trace.line(L"java", {"argument ", argument});
     }
 }
 
@@ -43,8 +43,8 @@ void traceStart(const Trace& trace)
 {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    trace.line(L"start", {path, L" (", kBuildName, L" build)"});
-    trace.line(L"start", {L"command line: ", ::GetCommandLineW()});
+    trace.line(L"start", {path, " (", kBuildName, " build)"});
+    trace.line(L"start", {"command line: ", ::GetCommandLineW()});
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ DWORD Launcher::Run()
             return finish(0, L"the INI file could not be read for the splash");
         }
     } else {
-        trace.line(L"splash", {L"none: -nosplash on the command line"});
+        trace.line(L"splash", {"none: -nosplash on the command line"});
     }
     if (!BindJvmLibrary(*this, jvmLibraryPath)) {
         return finish(kFailureExitCode, L"the VM library could not be bound");
@@ -146,7 +146,7 @@ DWORD Launcher::finish(DWORD exitCode, std::wstring_view cause) const
 void traceExit(const Trace& trace, DWORD exitCode, std::wstring_view cause)
 {
     if (trace.on()) {
-        trace.line(L"exit", {L"code ", decimalText(static_cast<int>(exitCode)), L": ", cause});
+        trace.line(L"exit", {"code ", decimalText(static_cast<int>(exitCode)), ": ", cause});
     }
 }
 

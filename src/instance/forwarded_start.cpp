@@ -76,13 +76,13 @@ bool callSecondaryMain(const ForwardRequest& request, JNIEnv* env)
     jmethodID method = findSecondaryMain(env, cls.get(), intForm);
     const Trace& trace = request.launcher->trace;
     if (method == nullptr) {
-        trace.line(L"instance", {L"a later start not served: the main class has no secondaryMain"});
+        trace.line(L"instance", {"a later start not served: the main class has no secondaryMain"});
         return false;
     }
     if (trace.on()) {
-        trace.line(L"instance", {intForm ? L"secondaryMain (int form) gets " : L"secondaryMain (void form) gets ",
+        trace.line(L"instance", {intForm ? "secondaryMain (int form) gets " : "secondaryMain (void form) gets ",
                                  decimalText(static_cast<long long>(request.arguments.size())),
-                                 L" arguments of a later start"});
+                                 " arguments of a later start"});
     }
     LocalRef<jobjectArray> arguments(env, newJavaStringArray(env, request.arguments));
     if (!arguments) {
@@ -118,7 +118,7 @@ bool serveForwardedStart(const ForwardRequest& request)
     const InstanceMessages& messages = launcher.instance.messages;
     AttachedThread attached = awaitMain(launcher) ? launcher.vmLifetime.attach() : AttachedThread();
     if (!attached) {
-        launcher.trace.line(L"instance", {L"a later start refused: the application is ending"});
+        launcher.trace.line(L"instance", {"a later start refused: the application is ending"});
         tell(request.requesterThreadId, messages.refused);
         return false;
     }

@@ -101,12 +101,12 @@ bool setupSingleInstance(Launcher& launcher)
     const LayeredIniFile& settings = *ini;
     InstanceState& instance = launcher.instance;
     if (settingIs(settings, kApplicationTypeKey, L"service")) {
-        launcher.trace.line(L"instance", {L"single-instance mode off: a service"});
+        launcher.trace.line(L"instance", {"single-instance mode off: a service"});
         return true;
     }
     instance.singleInstance = settingIs(settings, kSingleInstanceKey, L"yes");
     if (!instance.singleInstance) {
-        launcher.trace.line(L"instance", {L"single-instance mode off"});
+        launcher.trace.line(L"instance", {"single-instance mode off"});
         return true;
     }
     const std::optional<std::wstring> programPath = modulePath();
@@ -114,7 +114,7 @@ bool setupSingleInstance(Launcher& launcher)
     instance.name = name;
     for (int tries = 0; tries < kStaleBlockTries; ++tries) {
         if (name.empty() || !openInstanceBlock(instance, name)) {
-            launcher.trace.line(L"instance", {L"no shared block: this start runs alone"});
+            launcher.trace.line(L"instance", {"no shared block: this start runs alone"});
             instance.release();
             return true;
         }
@@ -122,8 +122,8 @@ bool setupSingleInstance(Launcher& launcher)
             // Without a listener the launch goes on alone; the block stays,
             // so later starts find it and fail rather than start a second copy.
             instance.singleInstance = becomePrimary(launcher, name);
-            launcher.trace.line(L"instance", {instance.singleInstance ? L"first instance of "
-                                                                      : L"first instance without a listener: ",
+            launcher.trace.line(L"instance", {instance.singleInstance ? "first instance of "
+                                                                      : "first instance without a listener: ",
                                               name});
             return true;
         }
@@ -131,7 +131,7 @@ bool setupSingleInstance(Launcher& launcher)
         if (forwarding != Forwarding::startAgain) {
             return forwarding == Forwarding::handedOver;
         }
-        launcher.trace.line(L"instance", {L"the first instance is gone: looking again"});
+        launcher.trace.line(L"instance", {"the first instance is gone: looking again"});
         // The block of a first instance that is gone: let it go, so that
         // the next look creates a block of our own once nobody has it.
         instance.release();

@@ -43,7 +43,7 @@ void traceOptions(const Trace& trace, const std::vector<JavaVMOption>& options)
         std::wstring text(static_cast<size_t>(length), L'\0');
         text.resize(static_cast<size_t>(
             ::MultiByteToWideChar(codePage, 0, option.optionString, length, text.data(), length)));
-        trace.line(L"vm", {L"option ", text, option.extraInfo != nullptr ? L" (hook)" : L""});
+        trace.line(L"vm", {"option ", text, option.extraInfo != nullptr ? " (hook)" : ""});
     }
 }
 
@@ -70,7 +70,7 @@ bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
     if (library == nullptr) {
         DWORD error = ::GetLastError();
         if (launcher.trace.on()) {
-            launcher.trace.line(L"vm", {L"LoadLibrary failed with error ", decimalText(error)});
+            launcher.trace.line(L"vm", {"LoadLibrary failed with error ", decimalText(error)});
         }
         ReportWindowsError(launcher.splash.window, IDS_VM_LIBRARY_NOT_LOADED, path, error);
         return false;
@@ -138,7 +138,7 @@ bool CreateJvm(Launcher& launcher)
     jint result = launcher.createJavaVm(&vm, &env, &args);
     if (result != JNI_OK) {
         if (launcher.trace.on()) {
-            launcher.trace.line(L"vm", {L"JNI_CreateJavaVM failed with ", decimalText(result)});
+            launcher.trace.line(L"vm", {"JNI_CreateJavaVM failed with ", decimalText(result)});
         }
         UINT reason = creationFailureReason(result);
         ReportTwoStrings(launcher.splash.window, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED),

@@ -172,10 +172,10 @@ void checkArchitecture(Launcher& launcher)
     }
     const std::optional<WORD> machine = libraryMachine(launcher.jvmLibraryPath);
     launcher.relaunchPair = machine && belongsToOtherArchitecture(*machine, kThisBuild);
-    launcher.trace.line(L"runtime", {!machine ? L"architecture unknown (not a PE file): hosted here"
+    launcher.trace.line(L"runtime", {!machine ? "architecture unknown (not a PE file): hosted here"
                                      : launcher.relaunchPair
-                                         ? L"a VM of the other architecture: the pair hosts it"
-                                         : L"a VM of this architecture: hosted here"});
+                                         ? "a VM of the other architecture: the pair hosts it"
+                                         : "a VM of this architecture: hosted here"});
 }
 
 }  // namespace velmar

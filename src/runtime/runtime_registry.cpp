@@ -42,10 +42,10 @@ struct Place {
     std::wstring_view key;
     std::wstring_view subkey;
 
-    void note(std::wstring_view a, std::wstring_view b = {}, std::wstring_view c = {},
-              std::wstring_view d = {}, std::wstring_view e = {}) const
+    void note(TracePiece a, TracePiece b = "", TracePiece c = "", TracePiece d = "",
+              TracePiece e = "", TracePiece f = "") const
     {
-        trace.line(L"registry", {L"HKLM\\", key, L"\\", subkey, L": ", a, b, c, d, e});
+        trace.line(L"registry", {"HKLM\\", key, "\\", subkey, ": ", a, b, c, d, e, f});
     }
 };
 
@@ -54,13 +54,13 @@ std::optional<RuntimeCandidate> candidateOf(const VendorRow& row, const SearchPo
                                             const Place& place)
 {
     if (home.empty()) {
-        place.note(L"passed over: no usable \"", row.homeValue, L"\" value");
+        place.note("passed over: no usable \"", row.homeValue, "\" value");
         return std::nullopt;
     }
     // Every place tried lies inside the registered home: a registration of
     // a runtime long removed costs one look, not one for each place.
     if (folderMissing(home)) {
-        place.note(L"passed over: its folder ", home, L" does not exist");
+        place.note("passed over: its folder ", home, " does not exist");
         return std::nullopt;
     }
     const int vmType = rowVmType(row, policy.jvmType);
@@ -70,16 +70,14 @@ std::optional<RuntimeCandidate> candidateOf(const VendorRow& row, const SearchPo
             RuntimeCandidate candidate{version, folder, server, rowPreferred(row, policy),
                                        keepsJavaMainThread(row)};
             if (place.trace.on()) {
-                place.note(L"candidate ", formatVersion(version), L" in ", folder,
-                           server ? (candidate.preferred ? L", server VM, preferred"
-                                                         : L", server VM, not preferred")
-                                  : (candidate.preferred ? L", no server VM, preferred"
-                                                         : L", no server VM, not preferred"));
+                place.note("candidate ", formatVersion(version), " in ", folder,
+                           server ? ", server VM" : ", no server VM",
+                           candidate.preferred ? ", preferred" : ", not preferred");
             }
             return candidate;
         }
     }
-    place.note(L"passed over: ", missingLibraryText(vmType), L" in ", home);
+    place.note("passed over: ", missingLibraryText(vmType), " in ", home);
     return std::nullopt;
 }
 
@@ -91,8 +89,8 @@ bool admitted(const JavaVersion& version, const SearchPolicy& policy, const Plac
     }
     if (place.trace.on()) {
         const bool below = compareVersions(version, policy.minimum) < 0;
-        place.note(L"passed over: version ", formatVersion(version),
-                   below ? L" below the minimum " : L" above the maximum ",
+        place.note("passed over: version ", formatVersion(version),
+                   below ? " below the minimum " : " above the maximum ",
                    formatVersion(below ? policy.minimum : policy.maximum));
     }
     return false;
@@ -104,7 +102,7 @@ void gatherRow(const VendorRow& row, const SearchPolicy& policy, RegistryView vi
     const std::wstring_view keyName = rowKey(row, view);
     UniqueRegKey vendorKey = openKey(HKEY_LOCAL_MACHINE, keyName, access);
     if (!vendorKey) {
-        trace.line(L"registry", {L"HKLM\\", keyName, L": no such key"});
+        trace.line(L"registry", {"HKLM\\", keyName, ": no such key"});
         return;
     }
     for (const std::wstring& name : subkeyNames(vendorKey.get())) {
@@ -123,7 +121,7 @@ void gatherRow(const VendorRow& row, const SearchPolicy& policy, RegistryView vi
         }
         UniqueRegKey runtimeKey = openKey(vendorKey.get(), path, access);
         if (!runtimeKey) {
-            place.note(L"passed over: no subkey ", row.valuePath);
+            place.note("passed over: no subkey ", row.valuePath);
             continue;
         }
         if (auto candidate = candidateOf(row, policy, version,
@@ -141,11 +139,11 @@ void traceChoice(const Trace& trace, const std::vector<RuntimeCandidate>& sorted
     for (const RuntimeCandidate& candidate : sorted) {
         const std::wstring version = formatVersion(candidate.version);
         if (beforeTaken && candidate == taken) {
-            trace.line(L"registry", {L"taken: ", version, L" in ", candidate.home});
+            trace.line(L"registry", {"taken: ", version, " in ", candidate.home});
             beforeTaken = false;
             continue;
         }
-        trace.line(L"registry", {L"passed over: ", version, L" in ", candidate.home, L": ",
+        trace.line(L"registry", {"passed over: ", version, " in ", candidate.home, ": ",
                                  passedOverReason(candidate, taken, policy, beforeTaken)});
     }
 }
@@ -160,7 +158,7 @@ std::vector<RuntimeCandidate> gatherCandidates(const SearchPolicy& policy, Regis
         if (rowVisited(row, policy)) {
             gatherRow(row, policy, view, KEY_READ | viewFlag, candidates, trace);
         } else {
-            trace.line(L"registry", {L"HKLM\\", rowKey(row, view), L": not searched, ",
+            trace.line(L"registry", {"HKLM\\", rowKey(row, view), ": not searched, ",
                                      rowSkipReason(row, policy)});
         }
     }
@@ -173,21 +171,19 @@ std::optional<RuntimeCandidate> searchRegistry(const Launcher& launcher, int pas
     const Trace& trace = launcher.trace;
     const bool otherView = pass == 2;
     if (otherView && launcher.pairProduct.empty()) {
-        trace.line(L"registry", {L"no pass in the other view: no \"Pair Product\" to host its runtimes"});
+        trace.line(L"registry", {"no pass in the other view: no \"Pair Product\" to host its runtimes"});
         return std::nullopt;
     }
     const RegistryView view = otherView ? traits.otherView : traits.nativeView;
-    trace.line(L"registry", {otherView ? (view == RegistryView::bits64 ? L"pass 2, 64-bit view"
-                                                                       : L"pass 2, 32-bit view")
-                                      : (view == RegistryView::bits64 ? L"pass 1, 64-bit view"
-                                                                       : L"pass 1, 32-bit view")});
+    trace.line(L"registry", {otherView ? "pass 2, " : "pass 1, ",
+                             view == RegistryView::bits64 ? "64-bit view" : "32-bit view"});
     const SearchPolicy policy = searchPolicyOf(launcher);
     std::vector<RuntimeCandidate> candidates =
         gatherCandidates(policy, view, otherView ? traits.otherViewFlag : 0, trace);
     sortCandidates(candidates, policy);
     std::optional<RuntimeCandidate> chosen = chooseCandidate(candidates, launcher.preferredVersions);
     if (!chosen) {
-        trace.line(L"registry", {L"no candidate in this view"});
+        trace.line(L"registry", {"no candidate in this view"});
     } else if (trace.on()) {
         traceChoice(trace, candidates, *chosen, policy);
     }

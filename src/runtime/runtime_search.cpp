@@ -24,15 +24,15 @@ std::wstring withTrailingBackslash(std::wstring folder)
 bool useConfiguredFolder(Launcher& launcher)
 {
     if (launcher.jrePathSetting.empty()) {
-        launcher.trace.line(L"runtime", {L"no \"JRE Path\""});
+        launcher.trace.line(L"runtime", {"no \"JRE Path\""});
         return false;
     }
     // The packager's or the user's own choice: no version bound applies.
     const std::wstring folder = configuredRuntimeFolder(launcher.jrePathSetting, launcherFolder());
     std::wstring library = findJvmLibrary(folder, launcher.jvmType);
-    launcher.trace.line(L"runtime", {L"\"JRE Path\" folder ", folder, L": ",
-                                     library.empty() ? missingLibraryText(launcher.jvmType)
-                                                     : L"taken, no version bound applies"});
+    launcher.trace.line(L"runtime", {"\"JRE Path\" folder ", folder, ": ",
+                                     library.empty() ? TracePiece(missingLibraryText(launcher.jvmType))
+                                                     : "taken, no version bound applies"});
     if (library.empty()) {
         return false;
     }
@@ -45,15 +45,15 @@ bool useLocalRuntime(Launcher& launcher)
 {
     const std::wstring home = findLocalRuntime(launcherFolder(), kThisBuild);
     if (home.empty()) {
-        launcher.trace.line(L"runtime", {L"no local runtime: no bin\\java.dll beside the launcher or in ",
+        launcher.trace.line(L"runtime", {"no local runtime: no bin\\java.dll beside the launcher or in ",
                                          kThisBuild.localRuntimeFolder});
         return false;
     }
     // A runtime shipped with the launcher is its own architecture by
     // construction; it is neither bounded nor checked.
     std::wstring library = findJvmLibrary(home, launcher.jvmType);
-    launcher.trace.line(L"runtime", {L"local runtime ", home, L": ",
-                                     library.empty() ? missingLibraryText(launcher.jvmType) : L"taken"});
+    launcher.trace.line(L"runtime", {"local runtime ", home, ": ",
+                                     library.empty() ? TracePiece(missingLibraryText(launcher.jvmType)) : "taken"});
     if (library.empty()) {
         return false;
     }
@@ -71,7 +71,7 @@ bool useRegistry(Launcher& launcher)
             return false;
         }
         launcher.relaunchPair = true;
-        launcher.trace.line(L"runtime", {L"a runtime of the other view: the pair hosts it"});
+        launcher.trace.line(L"runtime", {"a runtime of the other view: the pair hosts it"});
     }
     launcher.foundVersion = chosen->version;
     launcher.ibmRuntimeChosen = chosen->keepsJavaMainThread;
@@ -84,13 +84,13 @@ bool useRegistry(Launcher& launcher)
 bool askForRuntime(Launcher& launcher)
 {
     MissingRuntimeDialog dialog(missingRuntimeMessage(launcher), launcher.jvmType);
-    launcher.trace.line(L"runtime", {L"no runtime found: asking the user"});
+    launcher.trace.line(L"runtime", {"no runtime found: asking the user"});
     if (!dialog.ask(::GetActiveWindow())) {
-        launcher.trace.line(L"runtime", {L"the user cancelled"});
+        launcher.trace.line(L"runtime", {"the user cancelled"});
         return false;
     }
     launcher.jvmLibraryPath = dialog.pickedLibrary();
-    launcher.trace.line(L"runtime", {L"the user chose ", dialog.chosenFolder()});
+    launcher.trace.line(L"runtime", {"the user chose ", dialog.chosenFolder()});
     checkArchitecture(launcher);
     saveChosenFolder(launcher, dialog.chosenFolder());
     return true;
@@ -133,7 +133,7 @@ bool findRuntime(Launcher& launcher)
 {
     const bool found = searchRuntime(launcher) || askForRuntime(launcher);
     if (found) {
-        launcher.trace.line(L"runtime", {L"VM library ", launcher.jvmLibraryPath});
+        launcher.trace.line(L"runtime", {"VM library ", launcher.jvmLibraryPath});
     }
     return found;
 }

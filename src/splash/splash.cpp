@@ -85,21 +85,21 @@ bool startSplash(Launcher& launcher)
     const Trace& trace = launcher.trace;
     switch (planSplash(launcher.splash.imagePath, preferSetting, library)) {
     case SplashPlan::none:
-        trace.line(L"splash", {L"none: no \"Splash Screen\" picture"});
+        trace.line(L"splash", {"none: no \"Splash Screen\" picture"});
         return true;
     case SplashPlan::javaFirst:
         if (bindJavaSplash(launcher, library, launcher.splash.imagePath)) {
-            trace.line(L"splash", {L"the runtime's splash library ", library});
+            trace.line(L"splash", {"the runtime's splash library ", library});
             return true;
         }
-        trace.line(L"splash", {L"the runtime's splash library failed: the launcher's own window instead"});
+        trace.line(L"splash", {"the runtime's splash library failed: the launcher's own window instead"});
         break;
     case SplashPlan::nativeWindow:
         break;
     }
     if (trace.on()) {
-        trace.line(L"splash", {L"the launcher's own window with ", launcher.splash.imagePath,
-                               entryFound(launcher.splash.imagePath) ? L"" : L", which does not exist"});
+        trace.line(L"splash", {"the launcher's own window with ", launcher.splash.imagePath,
+                               entryFound(launcher.splash.imagePath) ? "" : ", which does not exist"});
     }
     startNativeSplash(launcher, autoCloseWanted(autoCloseSetting));
     return true;

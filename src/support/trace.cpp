@@ -4,14 +4,24 @@
 
 namespace velmar {
 
+void TracePiece::appendTo(std::wstring& line) const
+{
+    if ((size_ & kNarrow) != 0) {
+        const char* ascii = static_cast<const char*>(data_);
+        line.append(ascii, ascii + (size_ & ~kNarrow));
+    } else {
+        line.append(static_cast<const wchar_t*>(data_), size_);
+    }
+}
+
 std::string traceLine(DWORD processId, std::wstring_view stage, TracePieces text)
 {
     std::wstring line = L"[" + decimalText(processId) + L"] ";
     line += stage;
     line += L": ";
     const size_t start = line.size();
-    for (const std::wstring_view piece : text) {
-        line += piece;
+    for (const TracePiece& piece : text) {
+        piece.appendTo(line);
     }
     for (size_t i = start; i < line.size(); ++i) {
         if (line[i] == L'\r' || line[i] == L'\n') {

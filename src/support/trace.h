@@ -15,10 +15,36 @@
 
 namespace velmar {
 
+// One piece of a line's text: a view of a text the caller has, or a
+// narrow literal of ASCII characters, which takes half the room of a wide
+// one in the executable.
+class TracePiece {
+public:
+    // Inline, so that a literal's length is known when compiling and an
+    // inert trace costs no count.
+    TracePiece(const char* ascii) noexcept
+        : data_(ascii), size_(std::char_traits<char>::length(ascii) | kNarrow)
+    {
+    }
+    TracePiece(const wchar_t* text) noexcept : TracePiece(std::wstring_view(text)) {}
+    TracePiece(std::wstring_view text) noexcept : data_(text.data()), size_(text.size()) {}
+    TracePiece(const std::wstring& text) noexcept : data_(text.data()), size_(text.size()) {}
+
+    void appendTo(std::wstring& line) const;
+
+private:
+    // The size's top bit tells a narrow piece from a wide one, so that a
+    // piece takes no more room than a view.
+    static constexpr size_t kNarrow = ~(~size_t{0} >> 1);
+
+    const void* data_;
+    size_t size_;
+};
+
 // The pieces of one line's text, joined as they stand. Callers pass views
 // of what they have rather than build a string: joining in one place keeps
 // the launcher small, and an inert trace never joins at all.
-using TracePieces = std::initializer_list<std::wstring_view>;
+using TracePieces = std::initializer_list<TracePiece>;
 
 // One line of the trace, ready to write: "[pid] stage: text" in UTF-8 with
 // CRLF. Line breaks inside the text become blanks, so that a value read

@@ -58,6 +58,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "[4242] instance: handed over\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Narrow literals and wide texts, as the call sites mix them.
+TEST(TracePieceTest, NarrowAndWidePiecesJoinInOrder)
+{
+    const std::wstring value = L"-D\u00e9=1";
+    EXPECT_EQ(traceLine(7, L"vm", {"option ", value, true ? " (hook)" : "", false ? "" : " on",
+                                   L"", std::wstring_view(L" wide"), ""}),
+              "[7] vm: option -D\xC3\xA9=1 (hook) on wide\r\n");
+}
+
 TEST(IniEncodingNameTest, NamesTheByteOrderMarkOrItsAbsence)
 {
     struct Case {
