@@ -233,6 +233,46 @@ TEST(TraceTest, AForwardedStartSaysWhomItHandedOverToAndWhatCameBack)
     })) << dump(lines);
 }
 
+struct ExitCase {
+    const char* name;
+    const wchar_t* vmParameters;
+    DWORD exitCode;
+    const wchar_t* lastLine;
+};
+
+void PrintTo(const ExitCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ExitLineTest : public ::testing::TestWithParam<ExitCase> {};
+
+// The last line says how the process ended, also when the runtime ends it.
+TEST_P(ExitLineTest, IsTheLastLineWithTheCodeAndItsCause)
+{
+    const ExitCase& c = GetParam();
+    StubApp app;
+    app.writeIni({{L"Java Runtime Environment", L"Virtual Machine Parameters", c.vmParameters}});
+    const std::wstring tracePath = app.installation().path(L"trace.txt");
+
+    const StubRun result = app.run(traced(tracePath));
+    ASSERT_FALSE(result.run.timedOut);
+    EXPECT_EQ(result.run.exitCode, c.exitCode);
+    const std::vector<TraceLine> lines = readTrace(tracePath);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().text, c.lastLine) << dump(lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExitLineTest,
+    ::testing::Values(
+        ExitCase{"main_returns", L"-Dstub.out=x", 0, L"exit: code 0: main returned"},
+        ExitCase{"system_exit", L"-Dstub.exit=3", 3, L"exit: code 3: System.exit in the application"},
+        ExitCase{"uncaught_exception", L"-Dstub.throw=boom", 1, L"exit: code 1: main ended with an exception"},
+        ExitCase{"vm_not_created", L"-Dstub.create=-6", 0xFFFFFFFF,
+                 L"exit: code -1: the VM or the main class could not be started"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct SilentCase {
     const char* name;
     std::optional<std::wstring> variable;  // relative to the installation; nullopt: unset
