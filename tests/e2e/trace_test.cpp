@@ -68,14 +68,6 @@ std::vector<TraceLine> readTrace(const std::wstring& path)
     return lines;
 }
 
-// Lines of one process, or of all when processId is 0.
-bool hasLine(const std::vector<TraceLine>& lines, const std::wstring& text, DWORD processId = 0)
-{
-    return std::any_of(lines.begin(), lines.end(), [&](const TraceLine& line) {
-        return line.text == text && (processId == 0 || line.processId == processId);
-    });
-}
-
 std::set<DWORD> processesOf(const std::vector<TraceLine>& lines)
 {
     std::set<DWORD> ids;
@@ -92,6 +84,17 @@ std::string dump(const std::vector<TraceLine>& lines)
         text += "[" + std::to_string(line.processId) + "] " + ansi(line.text) + "\n";
     }
     return text;
+}
+
+// Each expected line is among the lines of the process (of any when 0).
+void expectLines(const std::vector<TraceLine>& lines, const std::vector<std::wstring>& expected,
+                 DWORD processId = 0)
+{
+    for (const std::wstring& text : expected) {
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const TraceLine& line) {
+            return line.text == text && (processId == 0 || line.processId == processId);
+        })) << "missing: " << ansi(text) << "\nin:\n" << dump(lines);
+    }
 }
 
 RunOptions traced(const std::wstring& tracePath, const wchar_t* arguments = L"-nosplash")
@@ -130,7 +133,7 @@ TEST(TraceTest, ARegistrySearchSaysWhyEachRuntimeWasTakenOrPassedOver)
     EXPECT_EQ(processesOf(lines).size(), 1u);
 
     const std::wstring key = L"registry: HKLM\\" + jre;
-    const std::wstring expected[] = {
+    expectLines(lines, {
         L"ini: launcher INI " + folder.iniPath() + L": UTF-16 little-endian with byte-order mark",
         L"ini: [Java Runtime Environment] JVM Source = only_JRE",
         L"settings: versions from 1.8 to 22.65535",
@@ -152,10 +155,7 @@ TEST(TraceTest, ARegistrySearchSaysWhyEachRuntimeWasTakenOrPassedOver)
         L"vm: option -Dsecond=\u00e9",
         L"vm: option exit (hook)",
         L"exit: code 0: main returned",
-    };
-    for (const std::wstring& line : expected) {
-        EXPECT_TRUE(hasLine(lines, line)) << "missing: " << ansi(line) << "\nin:\n" << dump(lines);
-    }
+    });
 }
 
 // The pair is this launcher's own copy with an INI of its own: both write
@@ -189,18 +189,15 @@ TEST(TraceTest, APairRelaunchIsFollowedByThePairsOwnLines)
     const DWORD second = static_cast<DWORD>(std::stoul(pairLine->text.substr(31)));
     EXPECT_NE(second, first);
 
-    const std::pair<DWORD, std::wstring> expected[] = {
-        {first, L"runtime: a VM of the other architecture: the pair hosts it"},
-        {first, L"pair: relaunching the pair " + pair},
-        {first, L"exit: code 0: the pair's exit code"},
-        {second, L"ini: launcher INI " + folder.path(L"pair\\pair.ini") +
-                     L": UTF-16 little-endian with byte-order mark"},
-        {second, L"runtime: VM library " + app.jvmPath()},
-        {second, L"exit: code 0: main returned"},
-    };
-    for (const auto& [process, line] : expected) {
-        EXPECT_TRUE(hasLine(lines, line, process)) << "missing: " << ansi(line) << "\nin:\n" << dump(lines);
-    }
+    expectLines(lines,
+                {L"runtime: a VM of the other architecture: the pair hosts it",
+                 L"pair: relaunching the pair " + pair, L"exit: code 0: the pair's exit code"},
+                first);
+    expectLines(lines,
+                {L"ini: launcher INI " + folder.path(L"pair\\pair.ini") +
+                     L": UTF-16 little-endian with byte-order mark",
+                 L"runtime: VM library " + app.jvmPath(), L"exit: code 0: main returned"},
+                second);
 }
 
 TEST(TraceTest, AForwardedStartSaysWhomItHandedOverToAndWhatCameBack)
@@ -217,16 +214,13 @@ TEST(TraceTest, AForwardedStartSaysWhomItHandedOverToAndWhatCameBack)
 
     const std::vector<TraceLine> lines = readTrace(tracePath);
     ASSERT_EQ(processesOf(lines).size(), 1u) << dump(lines);
-    const std::wstring expected[] = {
+    expectLines(lines, {
         L"instance: a first instance runs as process " +
             std::to_wstring(::GetProcessId(instance.first().handle())) + L": handing over 2 arguments",
         L"instance: handed over",
         L"instance: the first instance answered",
         L"exit: code 7: the first instance's answer",
-    };
-    for (const std::wstring& line : expected) {
-        EXPECT_TRUE(hasLine(lines, line)) << "missing: " << ansi(line) << "\nin:\n" << dump(lines);
-    }
+    });
     // A later start that hands over looks for no runtime.
     EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](const TraceLine& line) {
         return line.text.starts_with(L"runtime:") || line.text.starts_with(L"registry:");
