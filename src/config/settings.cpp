@@ -1,6 +1,7 @@
 #include "config/settings.h"
 
 #include "config/ini_file.h"
+#include "config/settings_trace.h"
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "resources/resource.h"
@@ -149,6 +150,9 @@ bool loadSettings(Launcher& launcher)
         launcher.bothKindsAllowed = kinds.bothKindsAllowed;
     }
     applyProviderPolicy(launcher, decodeVmProvider(readSetting(settings, kVmProviderKey)));
+    if (launcher.trace.on()) {
+        traceSettings(launcher.trace, launcher, settings, *executablePath);
+    }
 
     std::wstring mainClass = readSetting(settings, kMainClassKey);
     if (mainClass.empty()) {

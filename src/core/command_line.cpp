@@ -4,6 +4,7 @@
 #include "core/messages.h"
 #include "resources/resource.h"
 #include "support/handles.h"
+#include "support/text.h"
 
 #include <cwctype>
 
@@ -74,10 +75,16 @@ DWORD RelaunchPair(const Launcher& launcher)
     PROCESS_INFORMATION process{};
     // CreateProcessW may write into the command line; give it a copy.
     std::wstring commandLine = ::GetCommandLineW();
+    if (launcher.trace.on()) {
+        launcher.trace.line(L"pair", {"relaunching the pair ", launcher.pairProduct});
+    }
     if (!::CreateProcessW(launcher.pairProduct.c_str(), commandLine.data(), nullptr, nullptr,
                           FALSE, 0, nullptr, nullptr, &startup, &process)) {
         // Reporting success here would hide that nothing was started.
         DWORD error = ::GetLastError();
+        if (launcher.trace.on()) {
+            launcher.trace.line(L"pair", {"the pair did not start: error ", decimalText(error)});
+        }
         ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
                            LoadMessage(IDS_PAIR_NOT_STARTED), error);
         return kFailureExitCode;
@@ -87,6 +94,9 @@ DWORD RelaunchPair(const Launcher& launcher)
     // The user started this program and so may bring a window forward;
     // the pair, which shows the application, gets that right in its place.
     ::AllowSetForegroundWindow(process.dwProcessId);
+    if (launcher.trace.on()) {
+        launcher.trace.line(L"pair", {"the pair runs as process ", decimalText(process.dwProcessId)});
+    }
     if (!launcher.pairReturnCode) {
         return 0;
     }

@@ -10,6 +10,7 @@
 #include "jvm/native_paths.h"
 #include "runtime/runtime_search.h"
 #include "splash/splash.h"
+#include "support/text.h"
 
 #include <algorithm>
 
@@ -20,6 +21,30 @@ namespace {
 bool hasArgument(const std::vector<std::wstring>& arguments, std::wstring_view wanted)
 {
     return std::find(arguments.begin(), arguments.end(), wanted) != arguments.end();
+}
+
+#ifdef _WIN64
+constexpr std::wstring_view kBuildName = L"x86-64";
+#else
+constexpr std::wstring_view kBuildName = L"x86";
+#endif
+
+void traceMainCall(const Trace& trace, const std::wstring& mainClass,
+                   const std::vector<std::wstring>& arguments)
+{
+    trace.line(L"java", {"main class ", mainClass, ", ",
+                         decimalText(static_cast<long long>(arguments.size())), " arguments"});
+    for (const std::wstring& argument : arguments) {
+        trace.line(L"java", {"argument ", argument});
+    }
+}
+
+void traceStart(const Trace& trace)
+{
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    trace.line(L"start", {path, " (", kBuildName, " build)"});
+    trace.line(L"start", {"command line: ", ::GetCommandLineW()});
 }
 
 }  // namespace
@@ -33,6 +58,9 @@ Launcher::~Launcher()
 
 bool Launcher::Prepare()
 {
+    if (trace.on()) {
+        traceStart(trace);
+    }
     arguments = ReadCommandLine();
     if (!loadSettings(*this)) {
         return false;
@@ -61,46 +89,65 @@ DWORD Launcher::Run()
     // another start got there first.
     while (instance.forwarding()) {
         if (const std::optional<DWORD> answer = waitForPrimaryInstance(*this)) {
-            return *answer;
+            return finish(*answer, L"the first instance's answer");
         }
         if (!startAgainAfterRefusal(*this)) {
-            return kFailureExitCode;
+            return finish(kFailureExitCode, L"the single-instance set-up failed");
         }
         if (!instance.forwarding() && !prepareOwnStart()) {
-            return kFailureExitCode;
+            return finish(kFailureExitCode, L"no runtime");
         }
     }
     if (relaunchPair) {
         // The pair's own instance is the one later starts must meet.
         releaseInstance(*this);
-        return RelaunchPair(*this);
+        return finish(RelaunchPair(*this), pairReturnCode ? L"the pair's exit code"
+                                                          : L"the pair started (no \"Pair Return Code\")");
     }
     if (!prepareNativePaths(*this)) {
-        return kFailureExitCode;
+        return finish(kFailureExitCode, L"the runtime's paths could not be set");
     }
     if (!hasArgument(arguments, L"-nosplash") && !hasArgument(arguments, L"/nosplash")) {
         if (!startSplash(*this)) {
-            return 0;
+            return finish(0, L"the INI file could not be read for the splash");
         }
+    } else {
+        trace.line(L"splash", {"none: -nosplash on the command line"});
     }
     if (!BindJvmLibrary(*this, jvmLibraryPath)) {
-        return kFailureExitCode;
+        return finish(kFailureExitCode, L"the VM library could not be bound");
     }
     // A missing class path has been reported; the VM still starts.
     if (assembleJvmOptions(*this) == OptionAssembly::failed) {
-        return kFailureExitCode;
+        return finish(kFailureExitCode, L"an option could not be encoded");
+    }
+    if (trace.on()) {
+        traceMainCall(trace, mainClass, arguments);
     }
     switch (StartJavaMainThread(*this)) {
     case kMainReturned:
-        return 0;
+        return finish(0, L"main returned");
     case kMainThrew:
         // What java.exe ends with, which scripts and installers read.
-        return kUncaughtExceptionExitCode;
+        return finish(kUncaughtExceptionExitCode, L"main ended with an exception");
     default:
         break;
     }
     splash.closeJavaSplash();
-    return kFailureExitCode;
+    return finish(kFailureExitCode, L"the VM or the main class could not be started");
+}
+
+DWORD Launcher::finish(DWORD exitCode, std::wstring_view cause) const
+{
+    traceExit(trace, exitCode, cause);
+    return exitCode;
+}
+
+void traceExit(const Trace& trace, DWORD exitCode, std::wstring_view cause)
+{
+    if (trace.on()) {
+        trace.line(L"exit", {"code ", decimalText(static_cast<int>(exitCode)), ": ", cause});
+    }
 }
 
 // The VM's end closes the gate, so the workers, which it waits for, are

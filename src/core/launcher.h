@@ -12,6 +12,7 @@
 #include "runtime/java_version.h"
 #include "splash/splash_state.h"
 #include "support/handles.h"
+#include "support/trace.h"
 
 #include <windows.h>
 
@@ -45,6 +46,9 @@ public:
     // returns the process exit code.
     DWORD Run();
 
+    // The diagnostic trace of this start; inert without VELMAR_TRACE. Set
+    // here once and never changed, so any thread may write to it.
+    const Trace trace = Trace::fromEnvironment();
     // Fields, in the order of the record.
     // The splash settings, its window (the owner of every message box)
     // and the closing of either splash.
@@ -101,8 +105,13 @@ public:
 private:
     // The part of Prepare after the single-instance set-up.
     bool prepareOwnStart();
+    // The exit code of Run, traced with its cause.
+    DWORD finish(DWORD exitCode, std::wstring_view cause) const;
     void tearDown();
 };
+
+// The trace's last line of a process: its exit code and why.
+void traceExit(const Trace& trace, DWORD exitCode, std::wstring_view cause);
 
 // Exit code of a launch that failed.
 inline constexpr DWORD kFailureExitCode = static_cast<DWORD>(-1);

@@ -18,6 +18,9 @@ DWORD runLauncher()
     ::DefWindowProcW(nullptr, WM_NULL, 0, 0);
     if (launcher.Prepare()) {
         exitCode = launcher.Run();
+    } else {
+        velmar::traceExit(launcher.trace, exitCode,
+                          L"the start was not prepared (a message was shown, or the user cancelled)");
     }
     return exitCode;
 }

@@ -8,6 +8,7 @@
 #include "instance/argument_block.h"
 #include "instance/instance_protocol.h"
 #include "jvm/java_strings.h"
+#include "support/text.h"
 
 #include <memory>
 #include <string>
@@ -73,8 +74,15 @@ bool callSecondaryMain(const ForwardRequest& request, JNIEnv* env)
     }
     bool intForm = false;
     jmethodID method = findSecondaryMain(env, cls.get(), intForm);
+    const Trace& trace = request.launcher->trace;
     if (method == nullptr) {
+        trace.line(L"instance", {"a later start not served: the main class has no secondaryMain"});
         return false;
+    }
+    if (trace.on()) {
+        trace.line(L"instance", {intForm ? "secondaryMain (int form) gets " : "secondaryMain (void form) gets ",
+                                 decimalText(static_cast<long long>(request.arguments.size())),
+                                 " arguments of a later start"});
     }
     LocalRef<jobjectArray> arguments(env, newJavaStringArray(env, request.arguments));
     if (!arguments) {
@@ -110,6 +118,7 @@ bool serveForwardedStart(const ForwardRequest& request)
     const InstanceMessages& messages = launcher.instance.messages;
     AttachedThread attached = awaitMain(launcher) ? launcher.vmLifetime.attach() : AttachedThread();
     if (!attached) {
+        launcher.trace.line(L"instance", {"a later start refused: the application is ending"});
         tell(request.requesterThreadId, messages.refused);
         return false;
     }

@@ -8,6 +8,7 @@
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "resources/resource.h"
+#include "support/text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -215,8 +216,18 @@ Forwarding forwardArguments(Launcher& launcher, const std::wstring& name)
         instance.ownerOfThisBuild = servedByThisBuild(*instance.block);
         instance.messages = registerInstanceMessages(name);
         ensureMessageQueue();
+        if (launcher.trace.on()) {
+            launcher.trace.line(L"instance", {"a first instance runs as process ", decimalText(address.processId),
+                                              ": handing over ",
+                                              decimalText(static_cast<long long>(launcher.arguments.size())),
+                                              " arguments"});
+        }
         forwarding = handOver(launcher, name, address);
     }
+    launcher.trace.line(L"instance", {forwarding == Forwarding::handedOver ? "handed over"
+                                      : forwarding == Forwarding::startAgain
+                                          ? "the first instance is ending: starting again"
+                                          : "the arguments could not be handed over"});
     if (forwarding == Forwarding::failed) {
         ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
                            LoadMessage(IDS_NOT_HANDED_OVER), ::GetLastError());
@@ -246,9 +257,11 @@ std::optional<DWORD> waitForPrimaryInstance(Launcher& launcher)
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == answer) {
+                launcher.trace.line(L"instance", {"the first instance answered"});
                 return static_cast<DWORD>(message.wParam);
             }
             if (instance.ownerOfThisBuild && message.message == messages.refused) {
+                launcher.trace.line(L"instance", {"refused, the application is ending: running it here"});
                 return std::nullopt;
             }
             handed = handed || (message.message == messages.handed && messages.handed != 0);
@@ -257,8 +270,10 @@ std::optional<DWORD> waitForPrimaryInstance(Launcher& launcher)
             // A first instance of this build that ended before its worker
             // took the arguments to secondaryMain never served them.
             if (instance.ownerOfThisBuild && !handed) {
+                launcher.trace.line(L"instance", {"the first instance ended without serving: running it here"});
                 return std::nullopt;
             }
+            launcher.trace.line(L"instance", {"the first instance ended: its exit code is this start's"});
             return exitCode;
         }
         ::MsgWaitForMultipleObjects(1, &owner, FALSE, kOwnerPollMs, QS_POSTMESSAGE);

@@ -101,10 +101,12 @@ bool setupSingleInstance(Launcher& launcher)
     const LayeredIniFile& settings = *ini;
     InstanceState& instance = launcher.instance;
     if (settingIs(settings, kApplicationTypeKey, L"service")) {
+        launcher.trace.line(L"instance", {"single-instance mode off: a service"});
         return true;
     }
     instance.singleInstance = settingIs(settings, kSingleInstanceKey, L"yes");
     if (!instance.singleInstance) {
+        launcher.trace.line(L"instance", {"single-instance mode off"});
         return true;
     }
     const std::optional<std::wstring> programPath = modulePath();
@@ -112,6 +114,7 @@ bool setupSingleInstance(Launcher& launcher)
     instance.name = name;
     for (int tries = 0; tries < kStaleBlockTries; ++tries) {
         if (name.empty() || !openInstanceBlock(instance, name)) {
+            launcher.trace.line(L"instance", {"no shared block: this start runs alone"});
             instance.release();
             return true;
         }
@@ -119,12 +122,16 @@ bool setupSingleInstance(Launcher& launcher)
             // Without a listener the launch goes on alone; the block stays,
             // so later starts find it and fail rather than start a second copy.
             instance.singleInstance = becomePrimary(launcher, name);
+            launcher.trace.line(L"instance", {instance.singleInstance ? "first instance of "
+                                                                      : "first instance without a listener: ",
+                                              name});
             return true;
         }
         const Forwarding forwarding = forwardArguments(launcher, name);
         if (forwarding != Forwarding::startAgain) {
             return forwarding == Forwarding::handedOver;
         }
+        launcher.trace.line(L"instance", {"the first instance is gone: looking again"});
         // The block of a first instance that is gone: let it go, so that
         // the next look creates a block of our own once nobody has it.
         instance.release();

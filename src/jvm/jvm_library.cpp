@@ -3,9 +3,12 @@
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "jvm/stream_redirection.h"
+#include "jvm/option_encoding.h"
 #include "resources/resource.h"
+#include "support/text.h"
 
 #include <atomic>
+#include <cstring>
 
 namespace velmar {
 
@@ -19,11 +22,28 @@ std::atomic<const Launcher*> launchInHelper{nullptr};
 // and abort handling; only a rejection by the launcher helper is ours.
 void JNICALL abortHook() {}
 
-void JNICALL exitHook(jint)
+// The runtime ends the process after this hook; the trace, which the hook
+// cannot reach, is opened again for its last line.
+void JNICALL exitHook(jint code)
 {
     if (const Launcher* launcher = launchInHelper.exchange(nullptr)) {
+        traceExit(launcher->trace, kFailureExitCode, L"the runtime's launcher helper rejected the main class");
         ShowErrorBox(launcher->splash.window, IDS_NO_MAIN_METHOD);
         ::ExitProcess(kFailureExitCode);
+    }
+    traceExit(Trace::fromEnvironment(), static_cast<DWORD>(code), L"System.exit in the application");
+}
+
+// Each option on a line of its own, decoded as the VM decodes it.
+void traceOptions(const Trace& trace, const std::vector<JavaVMOption>& options)
+{
+    const UINT codePage = vmOptionCodePage();
+    for (const JavaVMOption& option : options) {
+        const int length = static_cast<int>(std::strlen(option.optionString));
+        std::wstring text(static_cast<size_t>(length), L'\0');
+        text.resize(static_cast<size_t>(
+            ::MultiByteToWideChar(codePage, 0, option.optionString, length, text.data(), length)));
+        trace.line(L"vm", {"option ", text, option.extraInfo != nullptr ? " (hook)" : ""});
     }
 }
 
@@ -49,6 +69,9 @@ bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
     HMODULE library = ::LoadLibraryW(path.c_str());
     if (library == nullptr) {
         DWORD error = ::GetLastError();
+        if (launcher.trace.on()) {
+            launcher.trace.line(L"vm", {"LoadLibrary failed with error ", decimalText(error)});
+        }
         ReportWindowsError(launcher.splash.window, IDS_VM_LIBRARY_NOT_LOADED, path, error);
         return false;
     }
@@ -109,8 +132,14 @@ bool CreateJvm(Launcher& launcher)
     args.ignoreUnrecognized = JNI_FALSE;
     void* env = nullptr;
     JavaVM* vm = nullptr;
+    if (launcher.trace.on()) {
+        traceOptions(launcher.trace, options);
+    }
     jint result = launcher.createJavaVm(&vm, &env, &args);
     if (result != JNI_OK) {
+        if (launcher.trace.on()) {
+            launcher.trace.line(L"vm", {"JNI_CreateJavaVM failed with ", decimalText(result)});
+        }
         UINT reason = creationFailureReason(result);
         ReportTwoStrings(launcher.splash.window, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED),
                          reason != 0 ? LoadMessage(reason) : std::wstring());

@@ -3,6 +3,7 @@
 #include "core/launcher.h"
 #include "support/file_system.h"
 #include "support/handles.h"
+#include "support/trace.h"
 
 #include <array>
 #include <cstring>
@@ -102,6 +103,13 @@ std::wstring findJvmLibrary(std::wstring_view folder, int vmType)
     return findJvmLibrary(folder, vmType, server);
 }
 
+std::wstring_view missingLibraryText(int vmType)
+{
+    return vmType == kVmTypeServer
+               ? L"no bin\\server\\jvm.dll, the only VM \"JVM Type\" server accepts"
+               : L"no jvm.dll in bin\\client, classic, hotspot, server or jrockit";
+}
+
 bool hasJavaDll(std::wstring_view folder)
 {
     return entryFound(std::wstring(folder) + L"bin\\java.dll");
@@ -164,6 +172,10 @@ void checkArchitecture(Launcher& launcher)
     }
     const std::optional<WORD> machine = libraryMachine(launcher.jvmLibraryPath);
     launcher.relaunchPair = machine && belongsToOtherArchitecture(*machine, kThisBuild);
+    launcher.trace.line(L"runtime", {!machine ? "architecture unknown (not a PE file): hosted here"
+                                     : launcher.relaunchPair
+                                         ? "a VM of the other architecture: the pair hosts it"
+                                         : "a VM of this architecture: hosted here"});
 }
 
 }  // namespace velmar

@@ -30,6 +30,9 @@ inline constexpr WORD kMachineI386 = IMAGE_FILE_MACHINE_I386;
 std::wstring findJvmLibrary(std::wstring_view folder, int vmType, bool& server);
 std::wstring findJvmLibrary(std::wstring_view folder, int vmType);
 
+// What a folder lacks when findJvmLibrary finds nothing for the VM type.
+std::wstring_view missingLibraryText(int vmType);
+
 // The folder (ending in "\") holds "bin\java.dll".
 bool hasJavaDll(std::wstring_view folder);
 

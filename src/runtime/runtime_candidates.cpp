@@ -80,6 +80,16 @@ bool rowVisited(const VendorRow& row, const SearchPolicy& policy)
            (flags.accepted || flags.favored);
 }
 
+std::wstring_view rowSkipReason(const VendorRow& row, const SearchPolicy& policy)
+{
+    if (!policy.kinds.bothKindsAllowed && !kindSelected(row.kind, policy.kinds)) {
+        return row.kind == RuntimeKind::jdk ? L"JDKs not selected by \"JVM Source\""
+                                            : L"JREs not selected by \"JVM Source\"";
+    }
+    const ProviderFlags flags = flagsOf(row.provider, policy.providers);
+    return flags.accepted || flags.favored ? L"" : L"provider not accepted by \"VM Provider\"";
+}
+
 bool rowPreferred(const VendorRow& row, const SearchPolicy& policy)
 {
     return kindSelected(row.kind, policy.kinds) && flagsOf(row.provider, policy.providers).favored;
@@ -135,6 +145,24 @@ std::optional<RuntimeCandidate> chooseCandidate(const std::vector<RuntimeCandida
         }
     }
     return sorted.front();
+}
+
+std::wstring_view passedOverReason(const RuntimeCandidate& candidate, const RuntimeCandidate& taken,
+                                   const SearchPolicy& policy, bool sortedBeforeTaken)
+{
+    if (sortedBeforeTaken) {
+        return L"not of a version \"Preferred versions\" asks for";
+    }
+    if (policy.kinds.bothKindsAllowed && taken.preferred && !candidate.preferred) {
+        return L"not preferred: its kind is not the favoured one or its provider not favoured";
+    }
+    if (policy.jvmType == kVmTypeFavorServer && taken.hasServerVm && !candidate.hasServerVm) {
+        return L"no server VM, which \"JVM Type\" favours";
+    }
+    if (compareVersions(candidate.version, taken.version) < 0) {
+        return L"older than the one taken";
+    }
+    return L"the same version as the one taken, found after it";
 }
 
 }  // namespace velmar

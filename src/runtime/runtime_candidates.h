@@ -41,6 +41,8 @@ struct RuntimeCandidate {
 // A row is visited when its kind may be searched and its provider is
 // accepted or favoured.
 bool rowVisited(const VendorRow& row, const SearchPolicy& policy);
+// Why a row is not visited, in the words of its setting; empty when it is.
+std::wstring_view rowSkipReason(const VendorRow& row, const SearchPolicy& policy);
 // Its runtimes sort first when its kind is selected and its provider favoured.
 bool rowPreferred(const VendorRow& row, const SearchPolicy& policy);
 // The VM type asked of the row's runtimes.
@@ -59,5 +61,11 @@ void sortCandidates(std::vector<RuntimeCandidate>& candidates, const SearchPolic
 // matches any; the first candidate when none does; nothing for no candidate.
 std::optional<RuntimeCandidate> chooseCandidate(const std::vector<RuntimeCandidate>& sorted,
                                                 const std::vector<std::wstring>& preferredVersions);
+
+// Why a sorted candidate was not the one taken: the first sort key in which
+// it lost, or the "Preferred versions" that passed over it when it sorted
+// before the one taken.
+std::wstring_view passedOverReason(const RuntimeCandidate& candidate, const RuntimeCandidate& taken,
+                                   const SearchPolicy& policy, bool sortedBeforeTaken);
 
 }  // namespace velmar

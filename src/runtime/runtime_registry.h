@@ -14,11 +14,13 @@
 namespace velmar {
 
 class Launcher;
+class Trace;
 
 // Every runtime of the visited rows in one view that lies within the bounds
 // and has a VM library, in the order found. `viewFlag` is added to KEY_READ.
+// Every key and registration looked at goes to the trace with its outcome.
 std::vector<RuntimeCandidate> gatherCandidates(const SearchPolicy& policy, RegistryView view,
-                                               REGSAM viewFlag);
+                                               REGSAM viewFlag, const Trace& trace);
 
 // Pass 1 reads the build's own view; pass 2 the other view, and only when a
 // pair product exists to host what it finds. Returns the chosen runtime.

@@ -7,6 +7,7 @@
 #include "runtime/runtime_registry.h"
 #include "support/file_system.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 namespace velmar {
 
@@ -23,11 +24,15 @@ std::wstring withTrailingBackslash(std::wstring folder)
 bool useConfiguredFolder(Launcher& launcher)
 {
     if (launcher.jrePathSetting.empty()) {
+        launcher.trace.line(L"runtime", {"no \"JRE Path\""});
         return false;
     }
     // The packager's or the user's own choice: no version bound applies.
-    std::wstring library = findJvmLibrary(
-        configuredRuntimeFolder(launcher.jrePathSetting, launcherFolder()), launcher.jvmType);
+    const std::wstring folder = configuredRuntimeFolder(launcher.jrePathSetting, launcherFolder());
+    std::wstring library = findJvmLibrary(folder, launcher.jvmType);
+    launcher.trace.line(L"runtime", {"\"JRE Path\" folder ", folder, ": ",
+                                     library.empty() ? TracePiece(missingLibraryText(launcher.jvmType))
+                                                     : "taken, no version bound applies"});
     if (library.empty()) {
         return false;
     }
@@ -40,11 +45,15 @@ bool useLocalRuntime(Launcher& launcher)
 {
     const std::wstring home = findLocalRuntime(launcherFolder(), kThisBuild);
     if (home.empty()) {
+        launcher.trace.line(L"runtime", {"no local runtime: no bin\\java.dll beside the launcher or in ",
+                                         kThisBuild.localRuntimeFolder});
         return false;
     }
     // A runtime shipped with the launcher is its own architecture by
     // construction; it is neither bounded nor checked.
     std::wstring library = findJvmLibrary(home, launcher.jvmType);
+    launcher.trace.line(L"runtime", {"local runtime ", home, ": ",
+                                     library.empty() ? TracePiece(missingLibraryText(launcher.jvmType)) : "taken"});
     if (library.empty()) {
         return false;
     }
@@ -62,6 +71,7 @@ bool useRegistry(Launcher& launcher)
             return false;
         }
         launcher.relaunchPair = true;
+        launcher.trace.line(L"runtime", {"a runtime of the other view: the pair hosts it"});
     }
     launcher.foundVersion = chosen->version;
     launcher.ibmRuntimeChosen = chosen->keepsJavaMainThread;
@@ -74,10 +84,13 @@ bool useRegistry(Launcher& launcher)
 bool askForRuntime(Launcher& launcher)
 {
     MissingRuntimeDialog dialog(missingRuntimeMessage(launcher), launcher.jvmType);
+    launcher.trace.line(L"runtime", {"no runtime found: asking the user"});
     if (!dialog.ask(::GetActiveWindow())) {
+        launcher.trace.line(L"runtime", {"the user cancelled"});
         return false;
     }
     launcher.jvmLibraryPath = dialog.pickedLibrary();
+    launcher.trace.line(L"runtime", {"the user chose ", dialog.chosenFolder()});
     checkArchitecture(launcher);
     saveChosenFolder(launcher, dialog.chosenFolder());
     return true;
@@ -118,7 +131,11 @@ bool searchRuntime(Launcher& launcher)
 
 bool findRuntime(Launcher& launcher)
 {
-    return searchRuntime(launcher) || askForRuntime(launcher);
+    const bool found = searchRuntime(launcher) || askForRuntime(launcher);
+    if (found) {
+        launcher.trace.line(L"runtime", {"VM library ", launcher.jvmLibraryPath});
+    }
+    return found;
 }
 
 }  // namespace velmar

@@ -82,16 +82,24 @@ bool startSplash(Launcher& launcher)
 
     const std::wstring library =
         launcher.splash.imagePath.empty() ? std::wstring() : findSplashLibrary(launcher.jvmLibraryPath);
+    const Trace& trace = launcher.trace;
     switch (planSplash(launcher.splash.imagePath, preferSetting, library)) {
     case SplashPlan::none:
+        trace.line(L"splash", {"none: no \"Splash Screen\" picture"});
         return true;
     case SplashPlan::javaFirst:
         if (bindJavaSplash(launcher, library, launcher.splash.imagePath)) {
+            trace.line(L"splash", {"the runtime's splash library ", library});
             return true;
         }
+        trace.line(L"splash", {"the runtime's splash library failed: the launcher's own window instead"});
         break;
     case SplashPlan::nativeWindow:
         break;
+    }
+    if (trace.on()) {
+        trace.line(L"splash", {"the launcher's own window with ", launcher.splash.imagePath,
+                               entryFound(launcher.splash.imagePath) ? "" : ", which does not exist"});
     }
     startNativeSplash(launcher, autoCloseWanted(autoCloseSetting));
     return true;

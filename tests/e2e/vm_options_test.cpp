@@ -13,22 +13,6 @@ namespace {
 
 constexpr const wchar_t* kOldPath = L"C:\\windows\\system32;C:\\windows";
 
-// The names a pattern matches, in the order the file system lists them.
-std::vector<std::wstring> listed(const std::wstring& pattern)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data{};
-    HANDLE search = ::FindFirstFileW(pattern.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        names.emplace_back(data.cFileName);
-    } while (::FindNextFileW(search, &data));
-    ::FindClose(search);
-    return names;
-}
-
 // The stack reservation the runtime measured for the creating thread. The
 // system keeps a few pages of it for itself, and Wine reserves at least
 // 1 MiB, so sizes from 1 MiB up are told apart here.
@@ -58,7 +42,7 @@ TEST(OptionListTest, GivesTheRuntimeEveryOptionInOrder)
     ASSERT_EQ(result.run.exitCode, 0u);
 
     std::wstring classPath = inst.launcherPath() + L";";
-    for (const std::wstring& jar : listed(inst.path(L"lib\\*.jar"))) {
+    for (const std::wstring& jar : testing::listedNames(inst.path(L"lib\\*.jar"))) {
         classPath += inst.path(L"lib\\") + jar + L";";
     }
     classPath += inst.path(L"app.jar") + L";C:\\Shared\\util.jar;";

@@ -117,4 +117,19 @@ std::optional<FileIdentity> identityOf(std::wstring path)
     return longForm;
 }
 
+std::vector<std::wstring> listedNames(const std::wstring& pattern)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        names.emplace_back(data.cFileName);
+    } while (::FindNextFileW(search, &data));
+    ::FindClose(search);
+    return names;
+}
+
 }  // namespace velmar::testing

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace velmar::testing {
 
@@ -33,6 +34,9 @@ void writeFileAt(const std::wstring& path, std::string_view bytes);
 void writeUnicodeFileAt(const std::wstring& path, std::wstring_view text);
 std::string readFileBytes(const std::wstring& path);
 void removeTree(const std::wstring& path);
+// The names a find-first pattern matches, in the order the file system
+// lists them.
+std::vector<std::wstring> listedNames(const std::wstring& pattern);
 
 // The long form of an existing file's or folder's path, upper-cased: two
 // names of one file, its short and its long one, give the same. nullopt

@@ -261,5 +261,71 @@ TEST(ChooseCandidateTest, FirstMatchOfThePreferredVersionsInTheirOrder)
     EXPECT_FALSE(chooseCandidate({}, {L"1.8"}));
 }
 
+// The reason is given exactly for the rows the search leaves out, and
+// names the setting that left each out.
+TEST(RowSkipReasonTest, IsGivenForEveryRowNotVisitedAndNoOther)
+{
+    struct Case {
+        const char* name;
+        SearchPolicy policy;
+    };
+    const Case cases[] = {
+        {"defaults", policyOf(L"", L"")},
+        {"only_JRE", policyOf(L"only_JRE", L"")},
+        {"only_JDK ibm", policyOf(L"only_JDK", L"ibm")},
+        {"favor_JRE any", policyOf(L"favor_JRE", L"any")},
+        {"unknown source", policyOf(L"only_jre", L"any")},
+        {"jrockit", policyOf(L"", L"jrockit")},
+    };
+    for (const Case& c : cases) {
+        for (const VendorRow& row : vendorRows()) {
+            const std::wstring_view reason = rowSkipReason(row, c.policy);
+            EXPECT_EQ(reason.empty(), rowVisited(row, c.policy)) << c.name << ": " << ::testing::PrintToString(std::wstring(row.key));
+            if (!reason.empty()) {
+                const bool kindLeftOut = !c.policy.kinds.bothKindsAllowed &&
+                                         !(row.kind == RuntimeKind::jdk ? c.policy.kinds.jdkSelected
+                                                                        : c.policy.kinds.jreSelected);
+                EXPECT_NE(reason.find(kindLeftOut ? L"\"JVM Source\"" : L"\"VM Provider\""),
+                          std::wstring_view::npos)
+                    << c.name;
+            }
+        }
+    }
+    const VendorRow& javaSoftJdk = vendorRows()[0];
+    EXPECT_EQ(rowSkipReason(javaSoftJdk, policyOf(L"only_JRE", L"")), L"JDKs not selected by \"JVM Source\"");
+}
+
+TEST(PassedOverReasonTest, NamesTheFirstSortKeyTheCandidateLostIn)
+{
+    struct Case {
+        const char* name;
+        SearchPolicy policy;
+        RuntimeCandidate passed;
+        RuntimeCandidate taken;
+        bool sortedBefore;
+        std::wstring_view reason;
+    };
+    const Case cases[] = {
+        {"older", policyOf(L"", L""), candidate(L"C:\\rt\\", L"11", true, true), candidate(L"C:\\rt\\", L"17", true, true), false,
+         L"older than the one taken"},
+        {"same version found later", policyOf(L"", L""), candidate(L"C:\\rt\\", L"17", true, true),
+         candidate(L"C:\\rt\\", L"17", true, true), false, L"the same version as the one taken, found after it"},
+        {"newer but not preferred", policyOf(L"favor_JRE", L""), candidate(L"C:\\rt\\", L"21", true, false),
+         candidate(L"C:\\rt\\", L"17", true, true), false,
+         L"not preferred: its kind is not the favoured one or its provider not favoured"},
+        {"preference does not count with one kind only", policyOf(L"only_JRE", L"any"),
+         candidate(L"C:\\rt\\", L"11", true, false), candidate(L"C:\\rt\\", L"17", true, true), false, L"older than the one taken"},
+        {"newer without a server VM", policyOf(L"", L"", 2), candidate(L"C:\\rt\\", L"21", false, true),
+         candidate(L"C:\\rt\\", L"17", true, true), false, L"no server VM, which \"JVM Type\" favours"},
+        {"server VM does not count unless favoured", policyOf(L"", L"", 0), candidate(L"C:\\rt\\", L"11", false, true),
+         candidate(L"C:\\rt\\", L"17", true, true), false, L"older than the one taken"},
+        {"newer, but a preferred version was asked for", policyOf(L"", L""), candidate(L"C:\\rt\\", L"21", true, true),
+         candidate(L"C:\\rt\\", L"17", true, true), true, L"not of a version \"Preferred versions\" asks for"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(passedOverReason(c.passed, c.taken, c.policy, c.sortedBefore), c.reason) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace velmar

@@ -1,0 +1,24 @@
+// What the trace says about the INI files of a start: which were read, in
+// which encoding, and every setting they give a value.
+#pragma once
+
+#include <string_view>
+
+namespace velmar {
+
+class Launcher;
+class LayeredIniFile;
+class Trace;
+
+// The encoding the first bytes of an INI file announce: a byte-order mark,
+// or none, in which case the profile API reads the file in the ANSI code
+// page.
+std::wstring_view iniEncodingName(std::string_view firstBytes);
+
+// The launcher INI, the per-user INI and each setting that has a value,
+// then the version bounds as the search compares them. Call only when the
+// trace is on: it reads the files again.
+void traceSettings(const Trace& trace, const Launcher& launcher, const LayeredIniFile& settings,
+                   std::wstring_view executablePath);
+
+}  // namespace velmar
