@@ -3,6 +3,7 @@
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "resources/resource.h"
+#include "support/foreground_right.h"
 #include "support/handles.h"
 #include "support/text.h"
 
@@ -91,12 +92,10 @@ DWORD RelaunchPair(const Launcher& launcher)
     }
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
-    // The user started this program and so may bring a window forward;
-    // the pair, which shows the application, gets that right in its place.
-    ::AllowSetForegroundWindow(process.dwProcessId);
     if (launcher.trace.on()) {
         launcher.trace.line(L"pair", {"the pair runs as process ", decimalText(process.dwProcessId)});
     }
+    passForegroundRight(process.dwProcessId, launcher.trace, L"pair");
     if (!launcher.pairReturnCode) {
         return 0;
     }

@@ -8,6 +8,7 @@
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "resources/resource.h"
+#include "support/foreground_right.h"
 #include "support/text.h"
 
 #include <algorithm>
@@ -75,12 +76,8 @@ ListenerAddress awaitListenerAddress(InstanceArea* area, ULONGLONG deadline)
 
 // The listener's thread id is written before the thread has a message
 // queue, and a post to a thread without one fails: try again for a while.
-// The user just started this program, so this process may bring a window
-// to the front; the first instance gets that right, so that
-// secondaryMain's toFront() raises its window instead of flashing it.
 bool postRequest(const ListenerAddress& address, HANDLE owner, ULONGLONG deadline)
 {
-    ::AllowSetForegroundWindow(address.processId);
     for (;;) {
         if (::PostThreadMessageW(address.threadId, address.message, ::GetCurrentThreadId(), 0)) {
             return true;
@@ -186,6 +183,8 @@ Forwarding handOver(Launcher& launcher, const std::wstring& name, const Listener
     if (!turn.held() || !writeArguments(instance, name, launcher.arguments)) {
         return Forwarding::failed;
     }
+    // Before the request: secondaryMain's toFront() must find the right there.
+    passForegroundRight(address.processId, launcher.trace, L"instance");
     if (!postRequest(address, instance.owner.get(), ::GetTickCount64() + kListenerWaitMs)) {
         // A listener that is gone belongs to a first instance on its way
         // out: wait for it to end, then start as if it never was.

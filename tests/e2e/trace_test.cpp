@@ -191,7 +191,9 @@ TEST(TraceTest, APairRelaunchIsFollowedByThePairsOwnLines)
 
     expectLines(lines,
                 {L"runtime: a VM of the other architecture: the pair hosts it",
-                 L"pair: relaunching the pair " + pair, L"exit: code 0: the pair's exit code"},
+                 L"pair: relaunching the pair " + pair,
+                 L"pair: the right to come to the front passed to process " + std::to_wstring(second),
+                 L"exit: code 0: the pair's exit code"},
                 first);
     expectLines(lines,
                 {L"ini: launcher INI " + folder.path(L"pair\\pair.ini") +
@@ -217,6 +219,9 @@ TEST(TraceTest, AForwardedStartSaysWhomItHandedOverToAndWhatCameBack)
     expectLines(lines, {
         L"instance: a first instance runs as process " +
             std::to_wstring(::GetProcessId(instance.first().handle())) + L": handing over 2 arguments",
+        // secondaryMain's toFront() needs it, or the window only flashes.
+        L"instance: the right to come to the front passed to process " +
+            std::to_wstring(::GetProcessId(instance.first().handle())),
         L"instance: handed over",
         L"instance: the first instance answered",
         L"exit: code 7: the first instance's answer",
