@@ -5,16 +5,16 @@
 set -euo pipefail
 
 build_packages=(cmake ninja-build make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-                binutils-mingw-w64 openjdk-17-jdk-headless)
+                binutils-mingw-w64 openjdk-17-jdk-headless zip)
 # libgstreamer-plugins-base1.0-0:i386 is a dependency of wine32 that apt's
 # resolver gives up on when it has to be taken from the release itself
 # (below); naming it lets it through.
 # clang, its libFuzzer and sanitizer runtimes and its linker, of one
 # version: the native fuzz build of the parsers (tests/fuzz).
 # osslsigncode and openssl: a branded launcher signed with a certificate the
-# test makes (tests/brand).
+# test makes (tests/brand). unzip and git: the release checks (scripts/check-release.sh).
 test_packages=(googletest wine wine64 wine32:i386 libgstreamer-plugins-base1.0-0:i386 xvfb qemu-user gcc gcc-multilib
-               clang-14 libclang-rt-14-dev lld-14 osslsigncode openssl)
+               clang-14 libclang-rt-14-dev lld-14 osslsigncode openssl unzip git)
 
 wanted=("${build_packages[@]}")
 if [ "${1:-}" = "--with-tests" ]; then
