@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Packs a folder of classes into a jar that is the same bytes on every
 # rebuild of one commit: its entries in a fixed order, each with one date,
-# SOURCE_DATE_EPOCH when set, else the date of the last commit.
+# SOURCE_DATE_EPOCH when set, else the date of the last commit. A manifest
+# of the caller's own (third argument) replaces jar's, which names the JDK.
 set -euo pipefail
 out=${1:?output jar missing}
 classes=${2:?class folder missing}
+manifest=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$(dirname "$out")"
 out="$(cd "$(dirname "$out")" && pwd)/$(basename "$out")"
@@ -18,5 +20,10 @@ list=$(mktemp)
 trap 'rm -f "$list"' EXIT
 (cd "$classes" && find . -type f | LC_ALL=C sort) > "$list"
 rm -f "$out.tmp"
-(cd "$classes" && jar --create --file "$out.tmp" --date "$date" @"$list")
+if [ -n "$manifest" ]; then
+    manifest="$(cd "$(dirname "$manifest")" && pwd)/$(basename "$manifest")"
+    (cd "$classes" && jar --create --file "$out.tmp" --manifest "$manifest" --date "$date" @"$list")
+else
+    (cd "$classes" && jar --create --file "$out.tmp" --date "$date" @"$list")
+fi
 mv "$out.tmp" "$out"
