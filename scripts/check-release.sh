@@ -32,13 +32,15 @@ walkthrough() {
         { echo "walkthrough: the README's steps made no MyNotes.exe and MyNotes.ini" >&2; return 1; }
     # The Maven snippet runs `java -jar`, the Gradle one the main class from
     # the class path: both must write the same program.
+    # The output's name goes into the version block: one name, two folders.
+    mkdir "$work/by-jar" "$work/by-main-class"
     (cd "$work/$name" &&
-        java -jar velmar-brand.jar --launcher x64/velmar.exe --output "$work/by-jar.exe" \
+        java -jar velmar-brand.jar --launcher x64/velmar.exe --output "$work/by-jar/MyApp.exe" \
             --icon examples/notes/notes.ico --product-name "My App" --product-version 2.1.0.7 &&
         java -cp velmar-brand.jar velmar.brand.BrandTool --launcher x64/velmar.exe \
-            --output "$work/by-main-class.exe" --icon examples/notes/notes.ico \
+            --output "$work/by-main-class/MyApp.exe" --icon examples/notes/notes.ico \
             --product-name "My App" --product-version 2.1.0.7)
-    cmp "$work/by-jar.exe" "$work/by-main-class.exe" ||
+    cmp "$work/by-jar/MyApp.exe" "$work/by-main-class/MyApp.exe" ||
         { echo "walkthrough: java -jar and the main class wrote different programs" >&2; return 1; }
     mkdir -p "$folder/jre64/bin/server"
     cp build/x64/stub-runtime/full/jvm.dll "$folder/jre64/bin/server/"
