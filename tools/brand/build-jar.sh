@@ -10,4 +10,4 @@ here=$(cd "$(dirname "$0")" && pwd)
 classes=$(mktemp -d)
 trap 'rm -rf "$classes"' EXIT
 javac --release 8 -encoding UTF-8 -Xlint:all -Werror -d "$classes" $(find "$here/src" -name '*.java' | LC_ALL=C sort)
-"$here/../../scripts/jar-reproducibly.sh" "$out" "$classes" "$here/MANIFEST.MF"
+"$here/../../scripts/jar-reproducibly.sh" "$out" "$classes" "$here/src" "$here/MANIFEST.MF"
