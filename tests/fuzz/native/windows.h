@@ -205,6 +205,7 @@ using PSRWLOCK = SRWLOCK*;
 
 // Declared, never defined (see the top of this file).
 DWORD GetLastError();
+DWORD GetCurrentProcessId();
 void SetLastError(DWORD error);
 BOOL CloseHandle(HANDLE handle);
 BOOL FindClose(HANDLE search);
