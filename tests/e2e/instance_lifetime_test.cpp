@@ -7,9 +7,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmar::e2e {
@@ -31,21 +34,42 @@ struct Tally {
     int served = 0;
     int startedItself = 0;
     int lost = 0;
-    // x86 under qemu only: later starts that, starting the application
-    // themselves, died of an exception while their VM was created.
+    // x86 under qemu only: later starts that died while they started the
+    // application themselves, and those that handed over to one of them.
     int diedUnderEmulator = 0;
 };
 
-// Under qemu-user a 32-bit later start that runs the application itself
-// dies now and then while its VM is created (exit codes 0x80000003 and
-// 0x80000101, its record ending at JNI_GetDefaultJavaVMInitArgs or at the
-// first line of JNI_CreateJavaVM), which no x64 run has ever shown. The
-// hand-over had then done its part: the start was refused and went on to
-// start the application.
-bool diedUnderEmulator(const std::optional<DWORD>& exitCode, const stub::StubRecord& own)
+// Under qemu-user a 32-bit later start that has become the next first
+// instance dies now and then while its VM starts and other refused starts
+// hand over to it: a thread runs on with another thread's stack limits
+// (STATUS_BAD_STACK, illegal instructions at plain loads, or qemu's own
+// segmentation fault, which Wine reports as exit code 0). No x64 run has
+// ever shown it. The start's own trace tells it apart from a lost start:
+// it decided to run the application itself, became the first instance,
+// and ended without the exit line that every way out writes.
+bool diedUnderEmulator(const std::string& trace)
 {
-    return sizeof(void*) == 4 && exitCode && (*exitCode & 0xC0000000u) == 0x80000000u
-           && own.called("JNI_GetDefaultJavaVMInitArgs 0x00010001") && !own.mainArguments.present;
+    return sizeof(void*) == 4 && trace.find("running it here") != std::string::npos
+           && trace.find("instance: first instance of") != std::string::npos
+           && trace.find("] exit: ") == std::string::npos;
+}
+
+// The process a trace was written by.
+unsigned long tracedProcess(const std::string& trace)
+{
+    return trace.starts_with("[") ? std::strtoul(trace.c_str() + 1, nullptr, 10) : 0;
+}
+
+// The first instance a later start last handed its arguments to, when it
+// then ended with that instance's exit code.
+unsigned long endedWithFirstInstance(const std::string& trace)
+{
+    constexpr std::string_view kOwner = "a first instance runs as process ";
+    const size_t owner = trace.rfind(kOwner);
+    if (owner == std::string::npos || trace.find("its exit code is this start's", owner) == std::string::npos) {
+        return 0;
+    }
+    return std::strtoul(trace.c_str() + owner + kOwner.size(), nullptr, 10);
 }
 
 // Every secondaryMain call of the round, by its first argument.
@@ -68,6 +92,9 @@ void tallyRound(StubApp& app, int round, Tally& tally)
     auto recordOf = [&](int start) {
         return app.installation().path(L"record-" + std::to_wstring(round) + L"-" + std::to_wstring(start) + L".txt");
     };
+    auto traceOf = [&](int start) {
+        return app.installation().path(L"trace-" + std::to_wstring(round) + L"-" + std::to_wstring(start) + L".txt");
+    };
     LauncherProcess first(app.installation(),
                           {.arguments = L"first", .environment = {{L"VELMAR_STUB_RECORD", recordOf(-1)}}});
     for (ULONGLONG deadline = ::GetTickCount64() + kInstanceBoundMs;
@@ -80,7 +107,8 @@ void tallyRound(StubApp& app, int round, Tally& tally)
         sent.push_back(L"r" + std::to_wstring(round) + L"s" + std::to_wstring(i));
         starts.push_back(std::make_unique<LauncherProcess>(
             app.installation(), RunOptions{.arguments = sent.back(),
-                                           .environment = {{L"VELMAR_STUB_RECORD", recordOf(i)}}}));
+                                           .environment = {{L"VELMAR_STUB_RECORD", recordOf(i)},
+                                                           {L"VELMAR_TRACE", traceOf(i)}}}));
         // The load's shape, not a wait for anything.
         ::Sleep(kSpacingMs);
     }
@@ -97,6 +125,14 @@ void tallyRound(StubApp& app, int round, Tally& tally)
         EXPECT_EQ(record.violations, std::vector<std::string>{});
     }
     const std::map<std::wstring, int> calls = secondaryCalls(records);
+    std::vector<std::string> traces;
+    std::set<unsigned long> died;
+    for (int i = 0; i < kLaterStarts; ++i) {
+        traces.push_back(readFileBytes(traceOf(i)));
+        if (exitCodes[i] && diedUnderEmulator(traces.back())) {
+            died.insert(tracedProcess(traces.back()));
+        }
+    }
     for (int i = 0; i < kLaterStarts; ++i) {
         const auto call = calls.find(sent[i]);
         const int times = call == calls.end() ? 0 : call->second;
@@ -106,16 +142,18 @@ void tallyRound(StubApp& app, int round, Tally& tally)
         } else if (exitCodes[i] == std::optional<DWORD>(0u) && times == 0
                    && own.mainArguments.values == Strings{sent[i]}) {
             ++tally.startedItself;
-        } else if (times == 0 && diedUnderEmulator(exitCodes[i], own)) {
+        } else if (exitCodes[i] && times == 0
+                   && (died.contains(tracedProcess(traces[i])) || died.contains(endedWithFirstInstance(traces[i])))) {
             ++tally.diedUnderEmulator;
-            std::printf("later start %d of round %d died under the emulator: exit code 0x%08lx\n",
+            std::printf("later start %d of round %d died under the emulator, or with the instance that did: "
+                        "exit code 0x%08lx\n",
                         i, round, static_cast<unsigned long>(*exitCodes[i]));
         } else {
             ++tally.lost;
             ADD_FAILURE() << "later start " << i << " of round " << round << ": exit code "
                           << (exitCodes[i] ? static_cast<long long>(*exitCodes[i]) : -1LL)
-                          << ", secondaryMain calls " << times << ", own main "
-                          << own.mainArguments.present;
+                          << ", secondaryMain calls " << times << ", own main " << own.mainArguments.present
+                          << ", own trace:\n" << traces[i];
         }
     }
 }
