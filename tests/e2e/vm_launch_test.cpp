@@ -134,7 +134,7 @@ TEST(MainClassTest, LoadsThroughTheLauncherHelperWithDotsAndDirectlyWithSlashes)
         full.writeIni({{L"Java Runtime Environment", L"Main Class", written}});
         StubRun viaHelper = full.run({.arguments = L"-nosplash"});
         EXPECT_EQ(viaHelper.run.exitCode, 0u);
-        EXPECT_TRUE(viaHelper.record.called("checkAndLoadMain stub.App"));
+        EXPECT_TRUE(viaHelper.record.called("checkAndLoadMain 1 stub.App"));
         EXPECT_EQ(viaHelper.record.mainClass, "stub/App");
 
         StubApp plain(L"plain");

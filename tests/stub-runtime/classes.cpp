@@ -223,28 +223,67 @@ void printLines(std::initializer_list<std::string> lines)
     }
 }
 
+[[noreturn]] void abortLaunch(std::initializer_list<std::string> lines)
+{
+    printLines(lines);
+    exitVm(1);
+}
+
+// Mode 3: "module" or "module/class". The module must be the one the VM
+// resolved as its root (jdk.module.main); without a class, the module's
+// own main class stands in stub.moduleMainClass.
+const ClassInfo* moduleMainClass(const std::string& what)
+{
+    const std::string module = what.substr(0, what.find('/'));
+    if (property("jdk.module.main") != std::optional<std::string>(module)) {
+        abortLaunch({"Error: Module " + module + " not found"});
+    }
+    std::optional<std::string> name
+        = what.find('/') != std::string::npos ? what.substr(what.find('/') + 1) : property("stub.moduleMainClass");
+    if (!name) {
+        abortLaunch({"Error: Module " + module + " does not have a ModuleMainClass attribute, use -m <module>/<main-class>"});
+    }
+    std::ranges::replace(*name, '.', '/');
+    const ClassInfo* cls = findClassInfo(*name);
+    return cls && !cls->bootOnly ? cls : nullptr;
+}
+
 // As the JDK's helper: a class it cannot load or launch is reported on
 // System.err and ends the VM with System.exit(1); it never returns null.
+// Mode 1 names a class, mode 2 a jar file, mode 3 a module.
 Outcome checkAndLoadMain(Invocation& call)
 {
     std::string name = call.object(2) ? utf8(call.object(2)->chars) : "null";
-    recordCall("checkAndLoadMain " + name);
+    const long mode = call.number(1);
+    recordCall("checkAndLoadMain " + std::to_string(mode) + " " + name);
     std::string internal = name;
     std::ranges::replace(internal, '.', '/');
-    const ClassInfo* cls = findClassInfo(internal);
-    bool found = call.number(1) == 1 && name.find('/') == std::string::npos && cls && !cls->bootOnly;
-    if (!found) {
-        printLines({"Error: Could not find or load main class " + name,
+    const ClassInfo* cls = nullptr;
+    if (mode == 1 && name.find('/') == std::string::npos) {
+        cls = findClassInfo(internal);
+        cls = cls && !cls->bootOnly ? cls : nullptr;
+    } else if (mode == 2) {
+        abortLaunch({"Error: Unable to access jarfile " + name});
+    } else if (mode == 3) {
+        cls = moduleMainClass(name);
+    }
+    if (!cls) {
+        abortLaunch({"Error: Could not find or load main class " + name,
             "Caused by: java.lang.ClassNotFoundException: " + name});
-        exitVm(1);
     }
     if (!launchableMain(cls)) {
-        printLines({"Error: Main method not found in class " + name + ", please define the main method as:",
+        abortLaunch({"Error: Main method not found in class " + name + ", please define the main method as:",
             "   public static void main(String[] args)",
             "or a JavaFX application class must extend javafx.application.Application"});
-        exitVm(1);
     }
     return {.object = mirror(cls)};
+}
+
+Outcome className(Invocation& call)
+{
+    std::string name = call.self->cls->name;
+    std::ranges::replace(name, '/', '.');
+    return {.object = newString(widen(name, CP_UTF8))};
 }
 
 DWORD WINAPI lingerThread(void* milliseconds)
@@ -372,6 +411,7 @@ Outcome secondaryMain(Invocation& call)
 
 constexpr MethodInfo kMethods[] = {
     {"java/lang/String", "<init>", "([C)V", false, stringInit},
+    {"java/lang/Class", "getName", "()Ljava/lang/String;", false, className},
     {"java/lang/System", "exit", "(I)V", true, systemExit},
     {"java/lang/System", "setOut", "(Ljava/io/PrintStream;)V", true, systemSetStream},
     {"java/lang/System", "setErr", "(Ljava/io/PrintStream;)V", true, systemSetStream},

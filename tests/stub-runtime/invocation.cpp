@@ -39,7 +39,11 @@ std::string hexVersion(jint version)
 
 bool recognized(std::string_view option)
 {
-    constexpr std::string_view kPrefixes[] = {"-D", "-X", "-javaagent:", "-agentlib:", "-agentpath:"};
+    // The module options only in the joined form: HotSpot refuses "--add-opens" followed by its
+    // value as a separate option.
+    constexpr std::string_view kPrefixes[] = {"-D", "-X", "-javaagent:", "-agentlib:", "-agentpath:",
+        "--module-path=", "--upgrade-module-path=", "--add-modules=", "--limit-modules=", "--add-exports=",
+        "--add-opens=", "--add-reads=", "--patch-module=", "--enable-native-access="};
     constexpr std::string_view kFlags[] = {"-verbose", "-ea", "-da", "-esa", "-dsa", "-enableassertions",
         "-disableassertions", "-enablesystemassertions", "-disablesystemassertions"};
     constexpr std::string_view kHooks[] = {"exit", "abort", "vfprintf"};

@@ -110,10 +110,14 @@ void checkTarget(const Checked& c, const Object* target, const MethodInfo& metho
     case Mode::Constructor:
         fits = isClass && isInit && target->cls == owner;
         break;
-    case Mode::Instance:
-        fits
-            = target && target->kind == Kind::Instance && !method.isStatic && !isInit && isSubclass(target->cls, owner);
+    case Mode::Instance: {
+        // A Class object answers the methods of java/lang/Class, not those of the class it stands for.
+        bool ofTarget = target
+            && (target->kind == Kind::Instance ? isSubclass(target->cls, owner)
+                                               : isClass && owner == findClassInfo("java/lang/Class"));
+        fits = ofTarget && !method.isStatic && !isInit;
         break;
+    }
     }
     if (!fits) {
         failViolation(c.name + ": " + method.className + "." + method.name + method.signature

@@ -123,7 +123,7 @@ const Case kCases[] = {
                 "environment");
             e.that(inOrder(r.record.calls,
                        {"JNI_GetDefaultJavaVMInitArgs 0x00010001", "JNI_CreateJavaVM",
-                           "JVM_FindClassFromBootLoader sun/launcher/LauncherHelper", "checkAndLoadMain stub.App",
+                           "JVM_FindClassFromBootLoader sun/launcher/LauncherHelper", "checkAndLoadMain 1 stub.App",
                            "main stub/App", "DetachCurrentThread", "DestroyJavaVM end"}),
                 "calls in order");
         }},
