@@ -96,4 +96,40 @@ std::vector<std::wstring> cutCmdPieces(std::wstring_view text)
     return pieces;
 }
 
+namespace {
+
+// The long options java's launcher joins with their value; the VM knows
+// only the joined form.
+constexpr std::wstring_view kSeparateValueOptions[] = {
+    L"--add-opens",   L"--add-exports",       L"--add-reads",      L"--add-modules",
+    L"--module-path", L"--upgrade-module-path", L"--limit-modules", L"--patch-module",
+    L"--enable-native-access",
+};
+
+std::wstring_view joinedName(std::wstring_view token)
+{
+    if (token == L"-p") {
+        return L"--module-path";
+    }
+    const auto* found = std::find(std::begin(kSeparateValueOptions), std::end(kSeparateValueOptions), token);
+    return found == std::end(kSeparateValueOptions) ? std::wstring_view() : *found;
+}
+
+}  // namespace
+
+std::vector<std::wstring> joinSeparateValues(std::vector<std::wstring> tokens)
+{
+    std::vector<std::wstring> options;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const std::wstring_view name = joinedName(tokens[i]);
+        if (name.empty() || i + 1 == tokens.size()) {
+            options.push_back(std::move(tokens[i]));
+            continue;
+        }
+        options.push_back(std::wstring(name) + L"=" + tokens[i + 1]);
+        ++i;
+    }
+    return options;
+}
+
 }  // namespace velmar

@@ -42,6 +42,29 @@ TEST(VmParametersTest, RemovesEachQuotedSpan)
     }
 }
 
+TEST(VmParametersTest, JoinsTheLongOptionsJavaTakesWithASeparateValue)
+{
+    const std::pair<List, List> cases[] = {
+        {{L"--add-opens", L"java.base/java.lang=ALL-UNNAMED", L"-Xmx1g"},
+         {L"--add-opens=java.base/java.lang=ALL-UNNAMED", L"-Xmx1g"}},
+        {{L"-p", L"C:\\mods", L"--add-modules", L"ALL-MODULE-PATH"},
+         {L"--module-path=C:\\mods", L"--add-modules=ALL-MODULE-PATH"}},
+        {{L"--add-exports=a/b=c", L"--add-reads", L"a=b"}, {L"--add-exports=a/b=c", L"--add-reads=a=b"}},
+        {{L"--upgrade-module-path", L"u", L"--limit-modules", L"m", L"--patch-module", L"m=p",
+          L"--enable-native-access", L"ALL-UNNAMED", L"--module-path", L"x"},
+         {L"--upgrade-module-path=u", L"--limit-modules=m", L"--patch-module=m=p",
+          L"--enable-native-access=ALL-UNNAMED", L"--module-path=x"}},
+        {{L"--add-opens", L"--add-opens"}, {L"--add-opens=--add-opens"}},  // the next token is the value
+        {{L"-Xmx1g", L"--add-opens"}, {L"-Xmx1g", L"--add-opens"}},        // no value: the VM says so
+        {{L"--ADD-OPENS", L"a=b", L"-P", L"x", L"--add-opensx", L"y"},       // names are exact
+         {L"--ADD-OPENS", L"a=b", L"-P", L"x", L"--add-opensx", L"y"}},
+        {{}, {}},
+    };
+    for (const auto& [tokens, options] : cases) {
+        EXPECT_EQ(joinSeparateValues(tokens), options) << ::testing::PrintToString(tokens);
+    }
+}
+
 TEST(CmdPiecesTest, QuotesCountOnlyWherePiecesStart)
 {
     const std::pair<const wchar_t*, List> cases[] = {
