@@ -42,6 +42,8 @@ inline constexpr SettingKey kProductCodeKey{kProductSection, L"Product Code", La
 
 inline constexpr SettingKey kMainClassKey{kRuntimeSection, L"Main Class", Layering::appendSection,
                                           LetterCase::freeText, L"required"};
+inline constexpr SettingKey kMainModuleKey{kRuntimeSection, L"Main Module", Layering::appendSection,
+                                           LetterCase::freeText, L"none: the application is on the class path"};
 inline constexpr SettingKey kMinimumVersionKey{kRuntimeSection, L"Minimum Version",
                                                Layering::appendSection, LetterCase::exact,
                                                L"no minimum"};
@@ -70,6 +72,9 @@ inline constexpr SettingKey kVmParametersKey{kRuntimeSection, L"Virtual Machine 
 
 inline constexpr SettingKey kClassPathKey{kClassPathSection, L"Class Path", Layering::appendSection,
                                           LetterCase::freeText, L"empty"};
+
+inline constexpr SettingKey kModulePathKey{kClassPathSection, L"Module Path", Layering::appendSection,
+                                           LetterCase::freeText, L"no module path"};
 
 inline constexpr SettingKey kApplicationTypeKey{kApplicationSection, L"Application Type",
                                                 Layering::appendSection, LetterCase::exact,
@@ -114,7 +119,7 @@ inline constexpr SettingKey kPreferNativeSplashKey{kDisplaySection, L"Preffer Na
 inline constexpr SettingKey kSplashAutoCloseKey{kDisplaySection, L"Splash Screen Auto Close",
                                                 Layering::plainOnly, LetterCase::anyCase, L"stays up"};
 
-inline constexpr std::array<const SettingKey*, 30> kSettingKeys = {
+inline constexpr std::array<const SettingKey*, 32> kSettingKeys = {
     &kProductNameKey,     &kProductCodeKey,     &kMainClassKey,       &kMinimumVersionKey,
     &kMaximumVersionKey,  &kPreferredVersionsKey, &kJrePathKey,       &kJvmTypeKey,
     &kJvmSourceKey,       &kVmProviderKey,      &kSystemPathKey,      &kLibraryPathKey,
@@ -122,7 +127,7 @@ inline constexpr std::array<const SettingKey*, 30> kSettingKeys = {
     &kFailureCheckKey,    &kOverrideWorkingDirKey, &kPairProductKey,  &kPairReturnCodeKey,
     &kEmbeddedJarKey,     &kOutputFileKey,      &kOutputAppendKey,    &kErrorFileKey,
     &kErrorAppendKey,     &kCmdKey,             &kSplashScreenKey,    &kSplashShadowKey,
-    &kPreferNativeSplashKey, &kSplashAutoCloseKey,
+    &kPreferNativeSplashKey, &kSplashAutoCloseKey, &kMainModuleKey,   &kModulePathKey,
 };
 
 // The key's value; the append section is consulted only where the key

@@ -69,6 +69,17 @@ void reportMissingMainClass(const Launcher& launcher, const std::wstring& iniPat
 
 }  // namespace
 
+std::wstring_view moduleOfMainModule(std::wstring_view text)
+{
+    return text.substr(0, text.find(L'/'));
+}
+
+std::wstring_view classOfMainModule(std::wstring_view text)
+{
+    const size_t slash = text.find(L'/');
+    return slash == std::wstring_view::npos ? std::wstring_view() : text.substr(slash + 1);
+}
+
 const LayeredIniFile* launcherSettings(Launcher& launcher)
 {
     if (!launcher.launcherIni) {
@@ -154,8 +165,11 @@ bool loadSettings(Launcher& launcher)
         traceSettings(launcher.trace, launcher, settings, *executablePath);
     }
 
-    std::wstring mainClass = readSetting(settings, kMainClassKey);
-    if (mainClass.empty()) {
+    // A main module names the class itself, or leaves it to the module.
+    launcher.mainModule = readSetting(settings, kMainModuleKey);
+    std::wstring mainClass = launcher.mainModule.empty() ? readSetting(settings, kMainClassKey)
+                                                         : std::wstring(classOfMainModule(launcher.mainModule));
+    if (mainClass.empty() && launcher.mainModule.empty()) {
         reportMissingMainClass(launcher, settings.path());
         return false;
     }

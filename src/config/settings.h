@@ -41,6 +41,11 @@ struct ProviderPolicy {
 // "VM Provider", letter case ignored; an unknown value gives the default.
 ProviderPolicy decodeVmProvider(std::wstring_view text);
 
+// "Main Module" as java's --module takes it: the module before the first
+// "/" and the class after it (empty when the module names its own).
+std::wstring_view moduleOfMainModule(std::wstring_view text);
+std::wstring_view classOfMainModule(std::wstring_view text);
+
 // Fills the record from the launcher INI, read afresh; false when the INI
 // cannot be located or names no main class (message 210 shown).
 bool loadSettings(Launcher& launcher);

@@ -59,7 +59,13 @@ public:
     VmLifetime vmLifetime;
     // The Java main thread's environment, used on that thread alone.
     JNIEnv* jniEnv = nullptr;
+    // Slash form. With a main module, the class after its "/" (empty when
+    // the module names its own); the Java main thread fills in the class
+    // the runtime loaded before main starts, for later starts to find.
     std::wstring mainClass;
+    // "Main Module" as written (module or module/class); empty for an
+    // application on the class path.
+    std::wstring mainModule;
     JavaVersion foundVersion;
     JavaVersion minimumVersion;
     JavaVersion maximumVersion;

@@ -20,8 +20,10 @@ namespace {
 constexpr const char* kMainSignature = "([Ljava/lang/String;)V";
 constexpr const char* kMainWithoutArgumentsSignature = "()V";
 constexpr const char* kCheckAndLoadMainSignature = "(ZILjava/lang/String;)Ljava/lang/Class;";
-// checkAndLoadMain mode: the name is a class, not a jar file.
+// checkAndLoadMain modes: the name is a class, or a module with its class
+// ("module" or "module/class"). The helper takes 2 for a jar file.
 constexpr jint kLaunchModeClass = 1;
+constexpr jint kLaunchModeModule = 3;
 
 size_t defaultJavaStackSize(const Launcher& launcher)
 {
@@ -79,7 +81,7 @@ jclass findMainClass(const Launcher& launcher, JNIEnv* env)
 // The class as the runtime's own launcher helper loads and checks it; null
 // when the runtime has no helper. A helper that rejects the class ends the
 // VM through System.exit, which the watch turns into a message.
-jclass loadThroughLauncherHelper(const Launcher& launcher, JNIEnv* env)
+jclass loadThroughLauncherHelper(const Launcher& launcher, JNIEnv* env, jint mode, const std::wstring& what)
 {
     if (launcher.findBootClass == nullptr) {
         return nullptr;
@@ -92,20 +94,67 @@ jclass loadThroughLauncherHelper(const Launcher& launcher, JNIEnv* env)
         clearPendingException(env);
         return nullptr;
     }
-    std::wstring dotted = launcher.mainClass;
-    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
-    LocalRef<jstring> name(env, newJavaString(env, dotted));
+    LocalRef<jstring> name(env, newJavaString(env, what));
     if (!name) {
         clearPendingException(env);
         return nullptr;
     }
     LauncherHelperWatch watch(launcher);
     LocalRef<jclass> loaded(env, static_cast<jclass>(env->CallStaticObjectMethod(
-                                     helper.get(), check, JNI_TRUE, kLaunchModeClass, name.get())));
+                                     helper.get(), check, JNI_TRUE, mode, name.get())));
     if (describePendingException(env)) {
         return nullptr;
     }
     return loaded.release();
+}
+
+// The class's name in slash form, as Class.getName gives it; empty when
+// the runtime cannot say.
+std::wstring slashNameOf(JNIEnv* env, jclass cls)
+{
+    LocalRef<jclass> classClass(env, env->GetObjectClass(cls));
+    jmethodID getName = classClass ? env->GetMethodID(classClass.get(), "getName", "()Ljava/lang/String;")
+                                   : nullptr;
+    LocalRef<jstring> name(env, getName ? static_cast<jstring>(env->CallObjectMethod(cls, getName)) : nullptr);
+    std::optional<std::wstring> text = name ? textOf(env, name.get()) : std::nullopt;
+    clearPendingException(env);
+    std::wstring slashName = text.value_or(L"");
+    std::replace(slashName.begin(), slashName.end(), L'.', L'/');
+    return slashName;
+}
+
+// A module is launched through the helper alone: only it knows the module
+// layer and a module's own main class. Later starts look the class up by
+// its name, so the name the runtime loaded is kept.
+jclass loadMainModule(Launcher& launcher, JNIEnv* env)
+{
+    jclass loaded = loadThroughLauncherHelper(launcher, env, kLaunchModeModule, launcher.mainModule);
+    if (loaded == nullptr) {
+        ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher.mainModule);
+        return nullptr;
+    }
+    if (launcher.mainClass.empty()) {
+        launcher.mainClass = slashNameOf(env, loaded);
+    }
+    return loaded;
+}
+
+// The class main is called on: in module mode the helper's; otherwise the
+// class path's class, or the one the helper answered with, which may be a
+// class of its own that runs the one named.
+jclass loadApplicationClass(Launcher& launcher, JNIEnv* env)
+{
+    if (!launcher.mainModule.empty()) {
+        return loadMainModule(launcher, env);
+    }
+    LocalRef<jclass> found(env, findMainClass(launcher, env));
+    if (!found) {
+        return nullptr;
+    }
+    std::wstring dotted = launcher.mainClass;
+    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
+    jclass checked = loadThroughLauncherHelper(launcher, env, kLaunchModeClass, dotted);
+    return checked != nullptr ? checked : found.release();
 }
 
 // How main is called. An instance main needs an object of the class, made
@@ -189,13 +238,11 @@ void callEntryPoint(JNIEnv* env, jclass cls, const EntryPoint& entry, jobjectArr
 // returns, before the thread detaches.
 LaunchResult runMain(Launcher& launcher, JNIEnv* env)
 {
-    LocalRef<jclass> found(env, findMainClass(launcher, env));
-    if (!found) {
+    LocalRef<jclass> loaded(env, loadApplicationClass(launcher, env));
+    if (!loaded) {
         return LaunchResult::failed;
     }
-    // The helper may answer with a class of its own that runs the one named.
-    LocalRef<jclass> checked(env, loadThroughLauncherHelper(launcher, env));
-    jclass mainClass = checked ? checked.get() : found.get();
+    jclass mainClass = loaded.get();
     EntryPoint entry;
     switch (findEntryPoint(env, mainClass, entry)) {
     case Lookup::found:

@@ -28,7 +28,13 @@ void JNICALL exitHook(jint code)
 {
     if (const Launcher* launcher = launchInHelper.exchange(nullptr)) {
         traceExit(launcher->trace, kFailureExitCode, L"the runtime's launcher helper rejected the main class");
-        ShowErrorBox(launcher->splash.window, IDS_NO_MAIN_METHOD);
+        // The launcher found a class path's class itself, so the helper can
+        // only have missed its main; a module it may not have found at all.
+        if (launcher->mainModule.empty()) {
+            ShowErrorBox(launcher->splash.window, IDS_NO_MAIN_METHOD);
+        } else {
+            ReportOneString(launcher->splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher->mainModule);
+        }
         ::ExitProcess(kFailureExitCode);
     }
     traceExit(Trace::fromEnvironment(), static_cast<DWORD>(code), L"System.exit in the application");

@@ -16,19 +16,39 @@ namespace velmar {
 
 namespace {
 
-std::wstring readClassPath(const IniFile& ini, std::wstring_view launcherPath)
+// The entries of a path list key, expanded, then looked up as "Class
+// Path" entries are; relative entries bring their own leading backslash.
+std::wstring readPathList(const IniFile& ini, const SettingKey& key, std::wstring_view launcherPath)
 {
-    std::vector<std::wstring> entries = splitList(readSetting(ini, kClassPathKey));
+    std::vector<std::wstring> entries = splitList(readSetting(ini, key));
     for (std::wstring& entry : entries) {
         entry = expandEnvironment(entry);
     }
-    // Relative entries bring their own leading backslash.
     const std::wstring folder = executableFolder(launcherPath);
-    std::wstring classPath = buildClassPath(entries, cutAtLastBackslash(folder));
+    return buildClassPath(entries, cutAtLastBackslash(folder));
+}
+
+std::wstring readClassPath(const IniFile& ini, std::wstring_view launcherPath)
+{
+    std::wstring classPath = readPathList(ini, kClassPathKey, launcherPath);
     if (settingIs(ini, kEmbeddedJarKey, L"Yes")) {
         classPath.insert(0, std::wstring(launcherPath) + L";");
     }
     return classPath;
+}
+
+// What java's --module gives the VM: the module path (none for a module
+// of the runtime's own image) and the module to resolve as the root.
+bool appendModuleOptions(Launcher& launcher, const IniFile& ini, std::wstring_view launcherPath)
+{
+    std::wstring modulePath = readPathList(ini, kModulePathKey, launcherPath);
+    if (!modulePath.empty()) {
+        modulePath.pop_back();  // the separator after the last entry
+        if (!appendPathListOption(launcher, L"--module-path=", modulePath)) {
+            return false;
+        }
+    }
+    return appendVmOption(launcher, L"-Djdk.module.main=" + std::wstring(moduleOfMainModule(launcher.mainModule)));
 }
 
 void readStreamSettings(Launcher& launcher, const IniFile& ini)
@@ -69,19 +89,26 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
     }
     const LayeredIniFile& ini = *settings;
     std::wstring classPath = readClassPath(ini, *launcherPath);
-    if (classPath.empty()) {
+    // A modular application may have no class path at all.
+    if (classPath.empty() && launcher.mainModule.empty()) {
         ShowErrorBox(launcher.splash.window, IDS_NO_CLASS_PATH);
         return OptionAssembly::incomplete;
     }
     // The entries were expanded before the file system was asked; the names
     // it returned are taken literally, so the class path is not expanded
     // again.
-    if (!appendPathListOption(launcher, L"-Djava.class.path=", classPath)) {
+    if (!classPath.empty() && !appendPathListOption(launcher, L"-Djava.class.path=", classPath)) {
         return OptionAssembly::failed;
     }
-    for (const std::wstring& token :
-         cutVmParameters(readSetting(ini, kVmParametersKey))) {
-        std::wstring option = processVmToken(launcher, removeQuotes(token));
+    if (!launcher.mainModule.empty() && !appendModuleOptions(launcher, ini, *launcherPath)) {
+        return OptionAssembly::failed;
+    }
+    std::vector<std::wstring> tokens = cutVmParameters(readSetting(ini, kVmParametersKey));
+    for (std::wstring& token : tokens) {
+        token = removeQuotes(token);
+    }
+    for (const std::wstring& token : joinSeparateValues(std::move(tokens))) {
+        std::wstring option = processVmToken(launcher, token);
         if (!appendVmOption(launcher, expandEnvironment(option))) {
             return OptionAssembly::failed;
         }
