@@ -10,6 +10,7 @@
 #include "jvm/native_paths.h"
 #include "runtime/runtime_search.h"
 #include "splash/splash.h"
+#include "support/dpi_awareness.h"
 #include "support/text.h"
 
 #include <algorithm>
@@ -37,6 +38,30 @@ void traceMainCall(const Trace& trace, const std::wstring& mainClass,
     for (const std::wstring& argument : arguments) {
         trace.line(L"java", {"argument ", argument});
     }
+}
+
+// The feature release of a version: 8 for 1.8, 17 for 17.0.2; 0 when the
+// version is not known.
+int javaFeature(const JavaVersion& version)
+{
+    return version.c[0] == 1 ? version.c[1] : version.c[0];
+}
+
+// The VM's windows scale as under the runtime's own java.exe; set before
+// any thread of the VM or the splash exists.
+void applyRuntimeDpiAwareness(const Launcher& launcher)
+{
+    const int feature = javaFeature(launcher.foundVersion);
+    const DpiAwareness wanted = dpiAwarenessForJavaFeature(feature);
+    const DpiResult result = setProcessDpiAwareness(wanted);
+    if (!launcher.trace.on()) {
+        return;
+    }
+    const std::wstring error = decimalText(static_cast<long long>(result.error));
+    launcher.trace.line(L"dpi", {wanted == DpiAwareness::perMonitor ? "per-monitor" : "system",
+                                 " for a runtime of Java ", feature != 0 ? decimalText(feature) : L"(version unknown)",
+                                 ": ", result.set != nullptr ? result.set : "refused, error ",
+                                 result.set != nullptr ? std::wstring() : error});
 }
 
 void traceStart(const Trace& trace)
@@ -104,6 +129,7 @@ DWORD Launcher::Run()
         return finish(RelaunchPair(*this), pairReturnCode ? L"the pair's exit code"
                                                           : L"the pair started (no \"Pair Return Code\")");
     }
+    applyRuntimeDpiAwareness(*this);
     if (!prepareNativePaths(*this)) {
         return finish(kFailureExitCode, L"the runtime's paths could not be set");
     }

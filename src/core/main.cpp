@@ -2,6 +2,7 @@
 // code of the Java application.
 #include "core/boundary_guard.h"
 #include "core/launcher.h"
+#include "support/dpi_awareness.h"
 
 #include <windows.h>
 
@@ -14,6 +15,9 @@ DWORD runLauncher()
     // Narrow texts for the VM (options, class names) use the thread's
     // ANSI code page; make it the system's.
     ::SetThreadLocale(::GetSystemDefaultLCID());
+    // The boxes and dialogs of this thread look the same whatever the
+    // runtime chosen later makes of the process.
+    velmar::keepThreadSystemAware();
     // Makes this a GUI thread before any window or dialog needs it.
     ::DefWindowProcW(nullptr, WM_NULL, 0, 0);
     if (launcher.Prepare()) {

@@ -3,6 +3,7 @@
 #include "core/boundary_guard.h"
 #include "splash/gdiplus_flat.h"
 #include "splash/splash_rules.h"
+#include "support/dpi_awareness.h"
 
 #include <utility>
 
@@ -129,6 +130,9 @@ DWORD WINAPI NativeSplashWindow::threadMain(LPVOID parameter)
 {
     auto* splash = static_cast<NativeSplashWindow*>(parameter);
     return guarded(DWORD{0}, [splash] {
+        // The picture is drawn as it always was, whatever the runtime's
+        // awareness, which this thread would otherwise take on.
+        keepThreadSystemAware();
         splash->run();
         return DWORD{0};
     });

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace velmar::e2e {
@@ -174,6 +176,57 @@ TEST(OpenJ9RuntimeTest, EndsOnceMainHasReturned)
         EXPECT_EQ(result.run.exitCode, 0u);
         EXPECT_EQ(result.record.mainClass, "stub/App");
         EXPECT_TRUE(result.record.called("DestroyJavaVM end"));
+    }
+}
+
+// The line a start's trace gives the awareness, without its prefix.
+std::string dpiLineOf(const std::string& trace)
+{
+    const size_t at = trace.find("] dpi: ");
+    return at == std::string::npos ? std::string() : trace.substr(at + 7, trace.find('\r', at) - at - 7);
+}
+
+// The VM's threads scale their windows as under the runtime's own java.exe:
+// per-monitor from Java 9 on, system-aware for 8 and for a runtime whose
+// version is not known ("JRE Path"). Wine fixes every process's awareness
+// before its first instruction and refuses a change, as Windows does after
+// a manifest set it: there the trace shows what was asked for and why it
+// did not take, and the VM sees what the process had.
+TEST(DpiAwarenessTest, IsTheRuntimesOwnWhenTheVmIsCreated)
+{
+    struct Case {
+        const wchar_t* registeredVersion;  // null: "JRE Path"
+        const char* asked;
+        const char* set;
+        const char* seen;
+    };
+    const Case cases[] = {{L"17", "per-monitor for a runtime of Java 17: ", "per-monitor V2", "perMonitorV2"},
+                          {L"1.8", "system for a runtime of Java 8: ", "system", "system"},
+                          {nullptr, "system for a runtime of Java (version unknown): ", "system", "system"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.asked);
+        StubApp app;
+        std::optional<ScopedRegistryKey> registered;
+        if (c.registeredVersion != nullptr) {
+            app.writeIni({{L"Java Runtime Environment", L"JRE Path", std::nullopt}});
+            registered.emplace(std::wstring(L"Software\\JavaSoft\\JRE\\") + c.registeredVersion);
+            registered->setString(L"JavaHome", app.runtimeFolder());
+        }
+        const std::wstring trace = app.installation().path(L"trace.txt");
+        StubRun result = app.run(
+            {.arguments = L"-nosplash", .environment = {{L"VELMAR_TRACE", trace}}, .timeoutMs = kBoundMs});
+        ASSERT_EQ(result.run.exitCode, 0u);
+        const std::string line = dpiLineOf(readFileBytes(trace));
+        ASSERT_TRUE(line.starts_with(c.asked)) << line;
+        const std::string outcome = line.substr(std::strlen(c.asked));
+        if (outcome.starts_with("refused")) {
+            std::printf("DPI awareness %s: the process's own stays (%s)\n", outcome.c_str(),
+                        result.record.dpiAwareness.c_str());
+            EXPECT_NE(result.record.dpiAwareness, "unknown");
+        } else {
+            EXPECT_EQ(outcome, c.set);
+            EXPECT_EQ(result.record.dpiAwareness, c.seen);
+        }
     }
 }
 

@@ -350,6 +350,31 @@ void recordModules()
     }
 }
 
+// How the creating thread's windows would scale, as Java's toolkit finds
+// out when it starts: the thread's awareness, which it takes from the
+// process default unless the thread set its own.
+void recordDpiAwareness()
+{
+    using GetContext = HANDLE(WINAPI*)();
+    using AwarenessOf = int(WINAPI*)(HANDLE);
+    using ContextsEqual = BOOL(WINAPI*)(HANDLE, HANDLE);
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    auto get = reinterpret_cast<GetContext>(reinterpret_cast<void*>(::GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+    auto awarenessOf = reinterpret_cast<AwarenessOf>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    auto equal = reinterpret_cast<ContextsEqual>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "AreDpiAwarenessContextsEqual")));
+    if (!get || !awarenessOf || !equal) {
+        record("dpiAwareness", "unknown");
+        return;
+    }
+    HANDLE context = get();
+    const char* names[] = {"unaware", "system", "perMonitor"};
+    const int awareness = awarenessOf(context);
+    const bool v2 = equal(context, reinterpret_cast<HANDLE>(-4));
+    record("dpiAwareness", v2 ? "perMonitorV2" : awareness >= 0 && awareness <= 2 ? names[awareness] : "invalid");
+}
+
 #ifndef STUB_IMPORT_DEPENDENCY
 void recordDependency() {}
 #endif
@@ -365,6 +390,7 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* args)
     recordDependency();
     recordModules();
     recordWindows();
+    recordDpiAwareness();
     jint result = createVm(static_cast<const JavaVMInitArgs*>(args), pvm, penv);
     record("create", std::to_string(result));
     return result;

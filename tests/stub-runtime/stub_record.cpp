@@ -134,6 +134,7 @@ const std::map<std::string_view, LineReader> kReaders = {
     {"peakWorkingSet", [](StubRecord& r, std::string_view v) { r.peakWorkingSet = number(v); }},
     {"module", [](StubRecord& r, std::string_view v) { r.modules.push_back(unitsFromHex(v)); }},
     {"window", [](StubRecord& r, std::string_view v) { r.windowClasses.push_back(unitsFromHex(v)); }},
+    {"dpiAwareness", [](StubRecord& r, std::string_view v) { r.dpiAwareness = std::string(v); }},
     {"secondaryMain", secondaryFrom},
     {"exitHook", [](StubRecord& r, std::string_view v) { r.exitHookCodes.push_back(static_cast<long>(number(v))); }},
     {"unexpected", [](StubRecord& r, std::string_view v) { r.violations.push_back("unexpected: " + std::string(v)); }},

@@ -46,6 +46,10 @@ struct StubRecord {
     // Classes of the process's visible top-level windows at JNI_CreateJavaVM.
     std::vector<std::wstring> windowClasses;
     unsigned long long peakWorkingSet = 0;  // bytes, at JNI_CreateJavaVM
+    // The creating thread's DPI awareness at JNI_CreateJavaVM: "system",
+    // "perMonitor", "perMonitorV2", "unaware", or "unknown" on a system
+    // without per-thread awareness.
+    std::string dpiAwareness;
 
     bool called(const std::string& call) const;
 };
