@@ -234,14 +234,27 @@ std::vector<IniTextSection> parseIniText(std::wstring_view text)
     return sections;
 }
 
+namespace {
+
+// The text with [from, to) replaced by the insertion.
+std::wstring spliced(std::wstring_view text, size_t from, size_t to, std::wstring_view insertion)
+{
+    std::wstring result;
+    result.reserve(text.size() + insertion.size());
+    result.append(text.substr(0, from)).append(insertion).append(text.substr(to));
+    return result;
+}
+
+}  // namespace
+
 std::wstring withIniEntry(std::wstring_view text, std::wstring_view section, std::wstring_view key,
                           std::wstring_view value)
 {
-    const std::wstring newLine = std::wstring(key) + L"=" + std::wstring(value);
+    std::wstring newLine(key);
+    newLine.append(L"=").append(value);
     const std::wstring_view wantedSection = trimmedBlanks(section);
     const std::wstring_view wantedKey = trimmedBlanks(key);
     bool inSection = false;
-    bool sectionSeen = false;
     std::optional<size_t> insertAt;  // after the section's last line that is not blank
     for (const Line& line : linesOf(text)) {
         const std::wstring_view content = text.substr(line.begin, line.end - line.begin);
@@ -250,7 +263,6 @@ std::wstring withIniEntry(std::wstring_view text, std::wstring_view section, std
                 break;  // only the first occurrence is read, so only it is written
             }
             inSection = equalInAnyCase(*name, wantedSection);
-            sectionSeen = sectionSeen || inSection;
             if (inSection) {
                 insertAt = line.end;
             }
@@ -264,23 +276,19 @@ std::wstring withIniEntry(std::wstring_view text, std::wstring_view section, std
         const std::optional<std::wstring_view> entry = entryLine(content);
         if (entry && equalInAnyCase(parseEntryLine(*entry).first, wantedKey)) {
             // Keep the line's own "\r" so its ending stays as it was.
-            const size_t contentEnd = content.ends_with(L'\r') ? line.end - 1 : line.end;
-            return std::wstring(text.substr(0, line.begin)) + newLine + std::wstring(text.substr(contentEnd));
+            return spliced(text, line.begin, content.ends_with(L'\r') ? line.end - 1 : line.end, newLine);
         }
     }
-    if (sectionSeen) {
-        const size_t at = *insertAt;
-        if (at >= text.size()) {
-            return std::wstring(text) + L"\r\n" + newLine + L"\r\n";
-        }
-        // After the "\n" that ends the section's last entry or its header.
-        return std::wstring(text.substr(0, at + 1)) + newLine + L"\r\n" + std::wstring(text.substr(at + 1));
+    if (insertAt && *insertAt < text.size()) {
+        // After the "\n" that ends the section's last line.
+        return spliced(text, *insertAt + 1, *insertAt + 1, newLine + L"\r\n");
     }
-    std::wstring result(text);
-    if (!result.empty() && result.back() != L'\n') {
-        result += L"\r\n";
+    if (insertAt) {
+        return spliced(text, text.size(), text.size(), L"\r\n" + newLine + L"\r\n");
     }
-    return result + L"[" + std::wstring(section) + L"]\r\n" + newLine + L"\r\n";
+    std::wstring added = !text.empty() && text.back() != L'\n' ? L"\r\n[" : L"[";
+    added.append(section).append(L"]\r\n").append(newLine).append(L"\r\n");
+    return spliced(text, text.size(), text.size(), added);
 }
 
 }  // namespace velmar
