@@ -1,5 +1,6 @@
 #include "config/ini_file.h"
 
+#include "config/ini_text.h"
 #include "core/messages.h"
 #include "resources/resource.h"
 #include "support/file_system.h"
@@ -44,26 +45,6 @@ DWORD IniFile::probe() const
 
 namespace {
 
-constexpr std::wstring_view kBlanks = L" \t";
-
-std::wstring_view trimmed(std::wstring_view text)
-{
-    const size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::wstring_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-bool equalInAnyCase(std::wstring_view a, std::wstring_view b)
-{
-    if (a.empty() || b.empty()) {
-        return a.empty() && b.empty();
-    }
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
-
 // The strings of a double-null-terminated list, of which `length`
 // characters were written.
 std::vector<std::wstring_view> listStrings(std::wstring_view buffer, size_t length)
@@ -89,20 +70,14 @@ std::vector<std::pair<std::wstring, std::wstring>> parseSectionEntries(std::wstr
 {
     std::vector<std::pair<std::wstring, std::wstring>> entries;
     for (std::wstring_view line : listStrings(block, block.size())) {
-        const size_t equals = line.find(L'=');
-        std::wstring_view key = trimmed(line.substr(0, equals));
-        std::wstring_view value = equals == std::wstring_view::npos ? std::wstring_view() : trimmed(line.substr(equals + 1));
-        if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front()) {
-            value = value.substr(1, value.size() - 2);
-        }
-        entries.emplace_back(key, value);
+        entries.push_back(parseEntryLine(line));
     }
     return entries;
 }
 
 std::wstring lookUpEntry(const std::vector<std::pair<std::wstring, std::wstring>>& entries, std::wstring_view key)
 {
-    const std::wstring_view wanted = trimmed(key);
+    const std::wstring_view wanted = trimmedBlanks(key);
     for (const auto& [name, value] : entries) {
         if (equalInAnyCase(name, wanted)) {
             return value;
@@ -111,17 +86,59 @@ std::wstring lookUpEntry(const std::vector<std::pair<std::wstring, std::wstring>
     return {};
 }
 
-const IniFile::Entries* IniFile::entriesOf(std::wstring_view section) const
+std::optional<std::string> readIniBytes(const std::wstring& path)
 {
-    if (!sections_) {
-        sections_.emplace();
-        for (std::wstring& name : getSectionNames()) {
-            sections_->push_back({std::move(name), std::nullopt});
+    // Far above any INI file; a file past it is left to the profile API.
+    constexpr size_t kMostBytes = 16 * 1024 * 1024;
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[16384];
+    for (DWORD read = 0;; bytes.append(chunk, read)) {
+        if (!::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) || bytes.size() > kMostBytes) {
+            return std::nullopt;
+        }
+        if (read == 0) {
+            return bytes;
         }
     }
-    const std::wstring_view wanted = trimmed(section);
-    for (Section& known : *sections_) {
-        if (!equalInAnyCase(trimmed(known.name), wanted)) {
+}
+
+std::vector<IniFile::Section>& IniFile::sections() const
+{
+    if (sections_) {
+        return *sections_;
+    }
+    sections_.emplace();
+    const std::optional<std::string> bytes = readIniBytes(path_);
+    const IniEncoding encoding = bytes ? detectIniEncoding(*bytes) : IniEncoding::kEmpty;
+    if (isReadAsUtf8(encoding)) {
+        for (IniTextSection& section : parseIniText(utf8FileText(*bytes, encoding))) {
+            sections_->push_back({std::move(section.name), std::move(section.entries)});
+        }
+        return *sections_;
+    }
+    for (size_t size = kInitialValueBuffer;; size *= 2) {
+        std::wstring buffer(size, L'\0');
+        DWORD length = ::GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(size), path_.c_str());
+        if (length != size - 2) {
+            for (std::wstring_view name : listStrings(buffer, length)) {
+                sections_->push_back({std::wstring(name), std::nullopt});
+            }
+            return *sections_;
+        }
+    }
+}
+
+const IniFile::Entries* IniFile::entriesOf(std::wstring_view section) const
+{
+    const std::wstring_view wanted = trimmedBlanks(section);
+    for (Section& known : sections()) {
+        if (!equalInAnyCase(trimmedBlanks(known.name), wanted)) {
             continue;
         }
         if (!known.entries) {
@@ -147,26 +164,18 @@ std::wstring IniFile::getString(std::wstring_view section, std::wstring_view key
 
 std::vector<std::wstring> IniFile::getSectionNames() const
 {
-    for (DWORD size = kInitialValueBuffer;; size *= 2) {
-        std::wstring buffer(size, L'\0');
-        DWORD length = ::GetPrivateProfileSectionNamesW(buffer.data(), size, path_.c_str());
-        if (length == size - 2) {
-            continue;
-        }
-        std::vector<std::wstring> names;
-        for (std::wstring_view name : listStrings(buffer, length)) {
-            names.emplace_back(name);
-        }
-        return names;
+    std::vector<std::wstring> names;
+    for (const Section& section : sections()) {
+        names.push_back(section.name);
     }
+    return names;
 }
 
 bool IniFile::putString(std::wstring_view section, std::wstring_view key,
                         std::wstring_view value) const
 {
     sections_.reset();
-    return ::WritePrivateProfileStringW(std::wstring(section).c_str(), std::wstring(key).c_str(),
-                                        std::wstring(value).c_str(), path_.c_str()) != FALSE;
+    return writeIniEntry(path_, section, key, value);
 }
 
 bool IniFile::deleteFile() const

@@ -1,7 +1,9 @@
 // INI files of the launcher: where they are, and the accessors that read
-// and write them through the profile API. An accessor is a short-lived
-// value bound to a path; it keeps no file open, and reads each section of
-// the file once, on the first lookup in it.
+// and write them. An accessor is a short-lived value bound to a path; it
+// keeps no file open, and reads each section of the file once, on the
+// first lookup in it. A UTF-8 file (with or without its mark) is read by
+// the accessor itself with the profile API's rules, any other file through
+// the profile API; "JRE Path" is written in the file's own encoding.
 #pragma once
 
 #include <windows.h>
@@ -50,10 +52,22 @@ private:
     // start asks for some fifty keys, most of them in sections the file
     // does not have: the names are learnt once, each section read once.
     const Entries* entriesOf(std::wstring_view section) const;
+    // The section names, and for a UTF-8 file all entries, on first use.
+    std::vector<Section>& sections() const;
 
     std::wstring path_;
     mutable std::optional<std::vector<Section>> sections_;
 };
+
+// All bytes of a file, read to its end whatever size it claims; nothing
+// when it cannot be opened or read (missing, locked, or implausibly large).
+std::optional<std::string> readIniBytes(const std::wstring& path);
+
+// Sets one entry with the file's encoding kept, or turned into UTF-8 with
+// its mark when the file is in the ANSI code page and the value has a
+// character that code page lacks; a new file is UTF-8 with its mark.
+bool writeIniEntry(const std::wstring& path, std::wstring_view section, std::wstring_view key,
+                   std::wstring_view value);
 
 // A section as GetPrivateProfileSectionW gives it ("key=value" strings,
 // each ended by a null), read with GetPrivateProfileStringW's rules: blanks

@@ -1,10 +1,10 @@
 #include "config/settings_trace.h"
 
 #include "config/ini_file.h"
+#include "config/ini_text.h"
 #include "config/setting_keys.h"
 #include "core/launcher.h"
 #include "runtime/java_version.h"
-#include "support/handles.h"
 #include "support/trace.h"
 
 namespace velmar {
@@ -13,27 +13,13 @@ namespace {
 
 constexpr std::wstring_view kStage = L"ini";
 
-// Up to the three bytes a byte-order mark can take; nothing when the file
-// cannot be read. Shared for reading and writing, as an editor or the
-// per-user file's writer may hold it.
-std::optional<std::string> firstBytesOf(const std::wstring& path)
-{
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    char bytes[3] = {};
-    DWORD read = 0;
-    if (!file || !::ReadFile(file.get(), bytes, sizeof bytes, &read, nullptr)) {
-        return std::nullopt;
-    }
-    return std::string(bytes, read);
-}
-
 void traceFile(const Trace& trace, std::wstring_view role, const std::wstring& path)
 {
-    const std::optional<std::string> bytes = firstBytesOf(path);
+    // Decided from the whole file, as the reading decides it.
+    const std::optional<std::string> bytes = readIniBytes(path);
     trace.line(kStage, {role, " ", path, ": ",
-                        bytes ? TracePiece(iniEncodingName(*bytes)) : "cannot be read (missing or locked)"});
+                        bytes ? TracePiece(iniEncodingName(detectIniEncoding(*bytes)))
+                              : "cannot be read (missing or locked)"});
 }
 
 // An empty maximum gives 0.0.0.0, which the search takes as no maximum.
@@ -43,20 +29,6 @@ std::wstring boundText(const JavaVersion& bound)
 }
 
 }  // namespace
-
-std::wstring_view iniEncodingName(std::string_view firstBytes)
-{
-    if (firstBytes.starts_with("\xEF\xBB\xBF")) {
-        return L"UTF-8 with byte-order mark";
-    }
-    if (firstBytes.starts_with("\xFF\xFE")) {
-        return L"UTF-16 little-endian with byte-order mark";
-    }
-    if (firstBytes.starts_with("\xFE\xFF")) {
-        return L"UTF-16 big-endian with byte-order mark";
-    }
-    return firstBytes.empty() ? L"empty" : L"no byte-order mark, read in the ANSI code page";
-}
 
 void traceSettings(const Trace& trace, const Launcher& launcher, const LayeredIniFile& settings,
                    std::wstring_view executablePath)

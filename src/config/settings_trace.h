@@ -10,11 +10,6 @@ class Launcher;
 class LayeredIniFile;
 class Trace;
 
-// The encoding the first bytes of an INI file announce: a byte-order mark,
-// or none, in which case the profile API reads the file in the ANSI code
-// page.
-std::wstring_view iniEncodingName(std::string_view firstBytes);
-
 // The launcher INI, the per-user INI and each setting that has a value,
 // then the version bounds as the search compares them. Call only when the
 // trace is on: it reads the files again.

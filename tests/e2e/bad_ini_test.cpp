@@ -25,16 +25,6 @@ std::string bytesOf(std::wstring_view text)
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-std::string utf8(std::wstring_view text)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(),
-                          size, nullptr, nullptr);
-    return result;
-}
-
 // The INI text the stub application writes, without its byte-order mark.
 std::wstring iniText(StubApp& app)
 {
@@ -118,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Without the mark the profile functions cannot tell the text from
         // ANSI, so what starts with "[" and a zero byte holds no key.
         FileCase{"utf16_without_bom", [](const std::wstring& t) { return bytesOf(t); }, false},
-        FileCase{"utf8_with_bom", [](const std::wstring& t) { return "\xEF\xBB\xBF" + utf8(t); }, true},
+        FileCase{"utf8_with_bom", [](const std::wstring& t) { return "\xEF\xBB\xBF" + testing::utf8Of(t); }, true},
         FileCase{"random_bytes", [](const std::wstring&) { return randomBytes(); }, false},
         FileCase{"empty_file", [](const std::wstring&) { return std::string(); }, false},
         FileCase{"folder_of_the_ini_name",

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace velmar::e2e {
@@ -246,6 +247,36 @@ TEST_F(MissingRuntimeTest, ThePickIsSavedForTheUserAndFoundNextTime)
     EXPECT_TRUE(first.record.called("main stub/App"));
     EXPECT_EQ(jrePathIn(perUserIni()), serverFolder() + L"\\");
     EXPECT_EQ(jrePathIn(app_.installation().iniPath()), L"<missing>");
+
+    StubRun second = app_.run({.arguments = L"-nosplash", .timeoutMs = kHangBoundMs});
+    ASSERT_FALSE(second.run.timedOut);
+    EXPECT_TRUE(second.run.windows.empty());
+    EXPECT_EQ(second.run.exitCode, 0u);
+    EXPECT_TRUE(second.record.called("main stub/App"));
+}
+
+// A folder named in characters the ANSI code page lacks is saved without
+// loss (the new per-user file is UTF-8) and found again without asking.
+TEST_F(MissingRuntimeTest, APickUnderAChineseFolderIsFoundNextTime)
+{
+    const std::wstring folder = app_.installation().path(L"运行时\\jre");
+    app_.installation().copyFile(stubRuntimeFile(L"full"), L"运行时\\jre\\bin\\server\\jvm.dll");
+    BOOL lossy = FALSE;
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, folder.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    std::printf("ANSI code page %u\n", ::GetACP());
+    ASSERT_TRUE(lossy) << "the ANSI code page holds the folder: nothing would need converting";
+    StubRun first = app_.run({.arguments = L"-nosplash",
+                              .onWindow =
+                                  [&](HWND window, const WindowSeen& seen) {
+                                      const bool picked = seen.caption == kMissingRuntimeCaption &&
+                                                          okAfterPicking(window, folder) == true;
+                                      pressButton(window, picked ? IDOK : IDCANCEL);
+                                  },
+                              .timeoutMs = kHangBoundMs});
+    ASSERT_FALSE(first.run.timedOut);
+    EXPECT_EQ(first.run.exitCode, 0u);
+    EXPECT_EQ(jrePathIn(perUserIni()), folder + L"\\");
+    EXPECT_TRUE(readFileBytes(perUserIni()).starts_with("\xEF\xBB\xBF[Java Runtime Environment]\r\n"));
 
     StubRun second = app_.run({.arguments = L"-nosplash", .timeoutMs = kHangBoundMs});
     ASSERT_FALSE(second.run.timedOut);

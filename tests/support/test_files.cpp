@@ -132,4 +132,14 @@ std::vector<std::wstring> listedNames(const std::wstring& pattern)
     return names;
 }
 
+std::string utf8Of(std::wstring_view text)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                          nullptr);
+    return bytes;
+}
+
 }  // namespace velmar::testing

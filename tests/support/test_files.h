@@ -33,6 +33,8 @@ void writeFileAt(const std::wstring& path, std::string_view bytes);
 // UTF-16 text with a byte-order mark, as the profile API reads Unicode.
 void writeUnicodeFileAt(const std::wstring& path, std::wstring_view text);
 std::string readFileBytes(const std::wstring& path);
+// UTF-8 bytes of the text, without a mark.
+std::string utf8Of(std::wstring_view text);
 void removeTree(const std::wstring& path);
 // The names a find-first pattern matches, in the order the file system
 // lists them.

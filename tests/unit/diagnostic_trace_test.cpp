@@ -1,6 +1,7 @@
 // The diagnostic trace's pure parts: the bytes of one line and the
 // encoding an INI file's first bytes announce. (The reasons it gives for a
 // registry row or a runtime passed over are tested with the search.)
+#include "config/ini_text.h"
 #include "config/settings_trace.h"
 #include "support/trace.h"
 
@@ -67,7 +68,7 @@ TEST(TracePieceTest, NarrowAndWidePiecesJoinInOrder)
               "[7] vm: option -D\xC3\xA9=1 (hook) on wide\r\n");
 }
 
-TEST(IniEncodingNameTest, NamesTheByteOrderMarkOrItsAbsence)
+TEST(IniEncodingNameTest, NamesWhatTheReadingDecided)
 {
     struct Case {
         std::string_view bytes;
@@ -77,13 +78,15 @@ TEST(IniEncodingNameTest, NamesTheByteOrderMarkOrItsAbsence)
         {"\xFF\xFE[", L"UTF-16 little-endian with byte-order mark"},
         {"\xFE\xFF\0", L"UTF-16 big-endian with byte-order mark"},
         {"\xEF\xBB\xBF", L"UTF-8 with byte-order mark"},
-        {"\xEF\xBB[", L"no byte-order mark, read in the ANSI code page"},
-        {"\xFF", L"no byte-order mark, read in the ANSI code page"},
-        {"[Ja", L"no byte-order mark, read in the ANSI code page"},
+        {"[S]\r\nK=d\xC3\xA9marrage", L"UTF-8 without byte-order mark"},
+        {"\xEF\xBB[", L"no byte-order mark, not UTF-8, read in the ANSI code page"},
+        {"\xFF", L"no byte-order mark, not UTF-8, read in the ANSI code page"},
+        {"[Ja", L"no byte-order mark, ASCII only, read in the ANSI code page"},
         {"", L"empty"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(iniEncodingName(c.bytes), c.name) << ::testing::PrintToString(std::string(c.bytes));
+        EXPECT_EQ(iniEncodingName(detectIniEncoding(c.bytes)), c.name)
+            << ::testing::PrintToString(std::string(c.bytes));
     }
 }
 

@@ -172,8 +172,8 @@ TEST(IniFileTest, AnswersEveryLookupAsTheProfileApiDoes)
          // The launcher never asks for a key that starts with ";".
          {{L"S", L"JustAKey"}, {L"S", L""}, {L"S", L"K"}, {L"S", L"L"}}},
         {"blanks in section headers and odd headers",
-         utf16WithBom(L"[ S ]\r\nK=s\r\n[T]junk\r\nK=t\r\n[U\r\nK=u\r\n"),
-         {{L"S", L"K"}, {L" S ", L"K"}, {L"T", L"K"}, {L"U", L"K"}}},
+         utf16WithBom(L"[ S ]\r\nK=s\r\n[T]junk\r\nK=t\r\n[U\r\nK=u\r\n[V]x]\r\nK=v\r\n  [W]\r\nK=w\r\n"),
+         {{L"S", L"K"}, {L" S ", L"K"}, {L"T", L"K"}, {L"U", L"K"}, {L"V", L"K"}, {L"V]x", L"K"}, {L"W", L"K"}}},
         // Nor for a section without a name.
         {"keys before any section", utf16WithBom(L"K=none\r\n[S]\r\nK=s\r\n"), {{L"S", L"K"}}},
         {"append sections present and absent",
@@ -184,13 +184,30 @@ TEST(IniFileTest, AnswersEveryLookupAsTheProfileApiDoes)
     };
     TempFolder folder;
     const std::wstring path = folder / L"compare.ini";
-    for (const ProfileCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        testing::writeFileAt(path, c.bytes);
+    auto compare = [&](const ProfileCase& c, const std::string& bytes) {
+        testing::writeFileAt(path, bytes);
         IniFile ini(path);
         for (const auto& [section, key] : c.lookups) {
             EXPECT_EQ(ini.getString(section, key), profileApiValue(path, section, key))
                 << "[" << ::testing::PrintToString(section) << "] " << ::testing::PrintToString(key);
+        }
+        std::wstring names(100000, L'\0');
+        names.resize(::GetPrivateProfileSectionNamesW(names.data(), static_cast<DWORD>(names.size()), path.c_str()));
+        std::wstring listed;
+        for (const std::wstring& name : ini.getSectionNames()) {
+            listed += name + L'\0';
+        }
+        EXPECT_EQ(listed, names);
+    };
+    for (const ProfileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        compare(c, c.bytes);
+        // The launcher reads UTF-8 itself; the profile API reads it too
+        // when it has its mark, and must agree on every answer.
+        if (c.bytes.starts_with("\xFF\xFE")) {
+            SCOPED_TRACE("as UTF-8 with its mark");
+            const std::wstring text(reinterpret_cast<const wchar_t*>(c.bytes.data() + 2), (c.bytes.size() - 2) / 2);
+            compare(c, "\xEF\xBB\xBF" + testing::utf8Of(text));
         }
     }
 }

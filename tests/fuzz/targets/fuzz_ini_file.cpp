@@ -151,15 +151,22 @@ int CompareStringOrdinal(LPCWCH a, int aLength, LPCWCH b, int bLength, BOOL igno
     return left == right ? CSTR_EQUAL : CSTR_EQUAL + 1;
 }
 
+// The file's bytes cannot be had, as for a locked file: the accessor then
+// leaves the reading to the profile API, which is what this target models.
+// A UTF-8 file's own reading is the target fuzz_ini_text.
+HANDLE CreateFileW(LPCWSTR, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE) { return INVALID_HANDLE_VALUE; }
+
 // The accessor's other members write or probe the file; this target never
 // calls them, and they fail loudly if it ever did.
-HANDLE CreateFileW(LPCWSTR, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE) { unreachable("CreateFileW"); }
 BOOL ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, void*) { unreachable("ReadFile"); }
 BOOL CloseHandle(HANDLE) { unreachable("CloseHandle"); }
 DWORD GetLastError() { unreachable("GetLastError"); }
 BOOL DeleteFileW(LPCWSTR) { unreachable("DeleteFileW"); }
 void SetLastError(DWORD) { unreachable("SetLastError"); }
-BOOL WritePrivateProfileStringW(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR) { unreachable("WritePrivateProfileStringW"); }
+bool velmar::writeIniEntry(const std::wstring&, std::wstring_view, std::wstring_view, std::wstring_view)
+{
+    unreachable("writeIniEntry");
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
