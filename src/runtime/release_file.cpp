@@ -3,7 +3,6 @@
 #include "support/file_system.h"
 #include "support/handles.h"
 
-#include <string>
 
 namespace velmar {
 
@@ -60,7 +59,10 @@ ReleaseVersion versionFromRelease(std::string_view text)
     }
     // Only the digits and separators matter to the version; each byte is
     // widened alone, so a stray non-ASCII byte is one more separator.
-    const std::wstring wide(value->begin(), value->end());
+    std::wstring wide(value->size(), L'\0');
+    for (size_t i = 0; i < value->size(); ++i) {
+        wide[i] = static_cast<unsigned char>((*value)[i]);
+    }
     const ParsedVersion parsed = parseVersion(wide, 0);
     if (!parsed.ok) {
         return {std::nullopt, L"no version number in the JAVA_VERSION line of its release file"};
@@ -77,16 +79,15 @@ ReleaseVersion readReleaseVersion(std::wstring_view folder)
         return {std::nullopt, L"no release file"};
     }
     // One byte beyond the cap tells a file at the cap from a larger one.
-    std::string bytes(kReleaseFileCap + 1, '\0');
+    char bytes[kReleaseFileCap + 1];
     DWORD read = 0;
-    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+    if (!::ReadFile(file.get(), bytes, sizeof bytes, &read, nullptr)) {
         return {std::nullopt, L"its release file cannot be read"};
     }
     if (read > kReleaseFileCap) {
         return {std::nullopt, L"its release file is larger than 16 KB"};
     }
-    bytes.resize(read);
-    return versionFromRelease(bytes);
+    return versionFromRelease(std::string_view(bytes, read));
 }
 
 }  // namespace velmar

@@ -56,7 +56,10 @@ bool useVariable(Launcher& launcher, const std::wstring& name, const SearchPolic
         trace.line(L"runtime", {"%", name, "% = ", *value, ": passed over, not an absolute path"});
         return false;
     }
-    const std::wstring folder = endsWith(*value, L"\\") ? *value : *value + L'\\';
+    std::wstring folder = *value;
+    if (!endsWith(folder, L"\\")) {
+        folder += L'\\';
+    }
     bool server = false;
     std::wstring library = findJvmLibrary(folder, policy.jvmType, server);
     if (library.empty()) {
