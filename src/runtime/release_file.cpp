@@ -3,6 +3,8 @@
 #include "support/file_system.h"
 #include "support/handles.h"
 
+#include <string>
+
 
 namespace velmar {
 
@@ -79,15 +81,16 @@ ReleaseVersion readReleaseVersion(std::wstring_view folder)
         return {std::nullopt, L"no release file"};
     }
     // One byte beyond the cap tells a file at the cap from a larger one.
-    char bytes[kReleaseFileCap + 1];
+    std::string bytes(kReleaseFileCap + 1, '\0');
     DWORD read = 0;
-    if (!::ReadFile(file.get(), bytes, sizeof bytes, &read, nullptr)) {
+    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
         return {std::nullopt, L"its release file cannot be read"};
     }
     if (read > kReleaseFileCap) {
         return {std::nullopt, L"its release file is larger than 16 KB"};
     }
-    return versionFromRelease(std::string_view(bytes, read));
+    bytes.resize(read);
+    return versionFromRelease(bytes);
 }
 
 }  // namespace velmar
