@@ -60,8 +60,7 @@ bool useVariable(Launcher& launcher, const std::wstring& name, const SearchPolic
     if (!endsWith(folder, L"\\")) {
         folder += L'\\';
     }
-    bool server = false;
-    std::wstring library = findJvmLibrary(folder, policy.jvmType, server);
+    std::wstring library = findJvmLibrary(folder, policy.jvmType);
     if (library.empty()) {
         trace.line(L"runtime", {"%", name, "% = ", *value, ": passed over, ",
                                 missingLibraryText(policy.jvmType)});
