@@ -27,21 +27,6 @@ std::wstring_view boundsRejection(const std::optional<JavaVersion>& version,
                                                           : L"above \"Maximum Version\"";
 }
 
-// The folder's runtime, looked at once its VM library is found.
-VariableRuntime inspect(const Launcher& launcher, std::wstring_view name, const std::wstring& folder,
-                        const std::wstring& library)
-{
-    const ReleaseVersion release = readReleaseVersion(folder);
-    launcher.trace.line(L"runtime", {"%", name, "%: version ",
-                                     release.version ? TracePiece(formatVersion(*release.version))
-                                                     : TracePiece("unknown, "),
-                                     release.problem});
-    const std::optional<WORD> machine = libraryMachine(library);
-    return {release.version,
-            entryFound(folder + L"bin\\javac.exe") ? RuntimeKind::jdk : RuntimeKind::jre,
-            machine && belongsToOtherArchitecture(*machine, kThisBuild)};
-}
-
 bool useVariable(Launcher& launcher, const std::wstring& name, const SearchPolicy& policy)
 {
     const Trace& trace = launcher.trace;
@@ -66,11 +51,20 @@ bool useVariable(Launcher& launcher, const std::wstring& name, const SearchPolic
                                 missingLibraryText(policy.jvmType)});
         return false;
     }
-    trace.line(L"runtime", {"%", name, "% = ", *value, ": VM library ", library});
-    const VariableRuntime runtime = inspect(launcher, name, folder, library);
+    const ReleaseVersion release = readReleaseVersion(folder);
+    const std::optional<WORD> machine = libraryMachine(library);
+    const VariableRuntime runtime{
+        release.version,
+        entryFound(folder + L"bin\\javac.exe") ? RuntimeKind::jdk : RuntimeKind::jre,
+        machine && belongsToOtherArchitecture(*machine, kThisBuild)};
     const std::wstring_view reason =
         variableRuntimeRejection(runtime, policy, !launcher.pairProduct.empty());
-    trace.line(L"runtime", {"%", name, "%: ", reason.empty() ? "taken" : "passed over, ", reason});
+    if (trace.on()) {
+        trace.line(L"runtime", {"%", name, "% = ", *value, ": version ",
+                                release.version ? formatVersion(*release.version) : L"unknown (",
+                                release.problem, release.version ? ", " : "), ",
+                                reason.empty() ? "taken" : "passed over, ", reason});
+    }
     if (!reason.empty()) {
         return false;
     }
