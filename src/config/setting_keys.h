@@ -55,6 +55,9 @@ inline constexpr SettingKey kPreferredVersionsKey{kRuntimeSection, L"Preferred v
                                                   L"none"};
 inline constexpr SettingKey kJrePathKey{kRuntimeSection, L"JRE Path", Layering::appendSection,
                                         LetterCase::freeText, L"empty"};
+inline constexpr SettingKey kJavaHomeVariablesKey{kRuntimeSection, L"Java Home Variables",
+                                                 Layering::appendSection, LetterCase::freeText,
+                                                 L"none"};
 inline constexpr SettingKey kJvmTypeKey{kRuntimeSection, L"JVM Type", Layering::appendSection,
                                         LetterCase::exact, L"client VM before server VM"};
 inline constexpr SettingKey kJvmSourceKey{kRuntimeSection, L"JVM Source", Layering::appendSection,
@@ -119,9 +122,10 @@ inline constexpr SettingKey kPreferNativeSplashKey{kDisplaySection, L"Preffer Na
 inline constexpr SettingKey kSplashAutoCloseKey{kDisplaySection, L"Splash Screen Auto Close",
                                                 Layering::plainOnly, LetterCase::anyCase, L"stays up"};
 
-inline constexpr std::array<const SettingKey*, 32> kSettingKeys = {
+inline constexpr std::array<const SettingKey*, 33> kSettingKeys = {
     &kProductNameKey,     &kProductCodeKey,     &kMainClassKey,       &kMinimumVersionKey,
-    &kMaximumVersionKey,  &kPreferredVersionsKey, &kJrePathKey,       &kJvmTypeKey,
+    &kMaximumVersionKey,  &kPreferredVersionsKey, &kJrePathKey,       &kJavaHomeVariablesKey,
+    &kJvmTypeKey,
     &kJvmSourceKey,       &kVmProviderKey,      &kSystemPathKey,      &kLibraryPathKey,
     &kVmParametersKey,    &kClassPathKey,       &kApplicationTypeKey, &kSingleInstanceKey,
     &kFailureCheckKey,    &kOverrideWorkingDirKey, &kPairProductKey,  &kPairReturnCodeKey,

@@ -151,6 +151,7 @@ bool loadSettings(Launcher& launcher)
     launcher.preferredVersions = splitList(readSetting(settings, kPreferredVersionsKey));
 
     launcher.jrePathSetting = readJrePath(launcher, settings, *executablePath);
+    launcher.javaHomeVariables = splitList(readSetting(settings, kJavaHomeVariablesKey));
 
     launcher.jvmType = decodeJvmType(readSetting(settings, kJvmTypeKey));
     const std::wstring source = readSetting(settings, kJvmSourceKey);

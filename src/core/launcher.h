@@ -88,6 +88,8 @@ public:
     std::vector<std::string> jvmOptions;
     std::vector<std::wstring> preferredVersions;
     std::wstring jrePathSetting;
+    // "Java Home Variables": names of variables that may name a runtime.
+    std::vector<std::wstring> javaHomeVariables;
     std::wstring libraryPath;
     InstanceState instance;
     std::wstring outputFile;

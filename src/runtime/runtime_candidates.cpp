@@ -80,11 +80,19 @@ bool rowVisited(const VendorRow& row, const SearchPolicy& policy)
            (flags.accepted || flags.favored);
 }
 
+std::wstring_view kindSkipReason(RuntimeKind kind, const RuntimeKinds& kinds)
+{
+    if (kinds.bothKindsAllowed || kindSelected(kind, kinds)) {
+        return {};
+    }
+    return kind == RuntimeKind::jdk ? L"JDKs not selected by \"JVM Source\""
+                                    : L"JREs not selected by \"JVM Source\"";
+}
+
 std::wstring_view rowSkipReason(const VendorRow& row, const SearchPolicy& policy)
 {
-    if (!policy.kinds.bothKindsAllowed && !kindSelected(row.kind, policy.kinds)) {
-        return row.kind == RuntimeKind::jdk ? L"JDKs not selected by \"JVM Source\""
-                                            : L"JREs not selected by \"JVM Source\"";
+    if (const std::wstring_view reason = kindSkipReason(row.kind, policy.kinds); !reason.empty()) {
+        return reason;
     }
     const ProviderFlags flags = flagsOf(row.provider, policy.providers);
     return flags.accepted || flags.favored ? L"" : L"provider not accepted by \"VM Provider\"";

@@ -38,6 +38,10 @@ struct RuntimeCandidate {
     friend bool operator==(const RuntimeCandidate&, const RuntimeCandidate&) = default;
 };
 
+// Why a runtime of the kind is not searched, in the words of "JVM Source";
+// empty when it is.
+std::wstring_view kindSkipReason(RuntimeKind kind, const RuntimeKinds& kinds);
+
 // A row is visited when its kind may be searched and its provider is
 // accepted or favoured.
 bool rowVisited(const VendorRow& row, const SearchPolicy& policy);

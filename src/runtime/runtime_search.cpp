@@ -5,6 +5,8 @@
 #include "runtime/jvm_location.h"
 #include "runtime/missing_runtime_dialog.h"
 #include "runtime/runtime_registry.h"
+#include "runtime/variable_runtimes.h"
+#include "support/environment.h"
 #include "support/file_system.h"
 #include "support/text.h"
 #include "support/trace.h"
@@ -27,8 +29,17 @@ bool useConfiguredFolder(Launcher& launcher)
         launcher.trace.line(L"runtime", {"no \"JRE Path\""});
         return false;
     }
+    // A reference to a variable that is not set names no folder, rather
+    // than a folder with "%NAME%" in its path.
+    const std::optional<std::wstring> setting = expandWhenAllSet(launcher.jrePathSetting);
+    if (!setting || setting->empty()) {
+        launcher.trace.line(L"runtime", {"\"JRE Path\" ", launcher.jrePathSetting,
+                                         ": names no folder, ",
+                                         setting ? "its variables are empty" : "a variable it refers to is not set"});
+        return false;
+    }
     // The packager's or the user's own choice: no version bound applies.
-    const std::wstring folder = configuredRuntimeFolder(launcher.jrePathSetting, launcherFolder());
+    const std::wstring folder = configuredRuntimeFolder(*setting, launcherFolder());
     std::wstring library = findJvmLibrary(folder, launcher.jvmType);
     launcher.trace.line(L"runtime", {"\"JRE Path\" folder ", folder, ": ",
                                      library.empty() ? TracePiece(missingLibraryText(launcher.jvmType))
@@ -126,7 +137,8 @@ std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& trait
 
 bool searchRuntime(Launcher& launcher)
 {
-    return useConfiguredFolder(launcher) || useLocalRuntime(launcher) || useRegistry(launcher);
+    return useConfiguredFolder(launcher) || useLocalRuntime(launcher) ||
+           useVariableRuntimes(launcher) || useRegistry(launcher);
 }
 
 bool findRuntime(Launcher& launcher)

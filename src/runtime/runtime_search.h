@@ -1,6 +1,6 @@
 // The choice of the Java runtime that will host the application: the
 // folder named by "JRE Path", then a runtime shipped beside the launcher,
-// then the runtimes registered in the launcher's own registry view and, when
+// then the runtimes named by "Java Home Variables", then those registered in the launcher's own registry view and, when
 // a paired launcher exists, in the other view.
 #pragma once
 
@@ -19,7 +19,7 @@ class Launcher;
 bool findRuntime(Launcher& launcher);
 
 // The search alone: the configured folder, the folder beside the launcher,
-// the registry; asks nobody.
+// the variables' folders, the registry; asks nobody.
 bool searchRuntime(Launcher& launcher);
 
 // The folder "JRE Path" names, ending in "\": an absolute path as written;

@@ -114,6 +114,39 @@ TEST_F(RelaunchTest, WithoutPairReturnCodeTheLauncherEndsWithZero)
     EXPECT_EQ(recordedCommandLine(record(), 20000), L"\"" + installation_.launcherPath() + L"\"");
 }
 
+// A runtime named by "Java Home Variables" that only the other build can
+// host goes to the pair when there is one; without one it is passed over, as
+// the other registry view is, rather than taken and failing to load.
+TEST_F(RelaunchTest, AVariableNamedRuntimeOfTheOtherMachineNeedsThePair)
+{
+    installation_.writeFile(L"rt\\bin\\server\\jvm.dll", peImage(kOtherMachine));
+    installation_.copyFile(probePath(), L"pair\\pair.exe");
+    for (const bool paired : {true, false}) {
+        SCOPED_TRACE(paired ? "with a pair" : "without a pair");
+        installation_.writeIni(
+            L"[Java Runtime Environment]\r\nMain Class=a.b.Main\r\nJava Home Variables=VELMAR_E2E_RT\r\n"
+            L"[Application]\r\nPair Return Code=yes\r\n" +
+            (paired ? L"Pair Product=" + installation_.path(L"pair\\pair.exe") + L"\r\n" : L""));
+        RunOptions options;
+        options.environment = {{L"VELMAR_PROBE_RECORD", record()},
+                               {L"VELMAR_PROBE_EXIT", L"7"},
+                               {L"VELMAR_E2E_RT", installation_.path(L"rt")}};
+        const RunResult result = runLauncher(installation_, options);
+        ASSERT_FALSE(result.timedOut);
+        if (paired) {
+            EXPECT_EQ(result.exitCode, 7u);
+            EXPECT_TRUE(result.windows.empty());
+            EXPECT_TRUE(recordedCommandLine(record(), 0).has_value());
+        } else {
+            EXPECT_EQ(result.exitCode, kFailure);
+            ASSERT_EQ(result.windows.size(), 1u);
+            EXPECT_EQ(result.windows.front().caption, L"JRE Not Found");
+            EXPECT_FALSE(recordedCommandLine(record(), 0).has_value());
+        }
+        ::DeleteFileW(record().c_str());
+    }
+}
+
 TEST_F(RelaunchTest, AMissingPairIsReported)
 {
     install(peImage(kOtherMachine), L"pair\\missing.exe", true);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace velmar {
 namespace {
 
@@ -26,6 +28,27 @@ TEST_F(ExpandEnvironmentTest, ReplacesSetVariablesAndKeepsUnknownReferences)
     for (const auto& [text, expanded] : cases) {
         EXPECT_EQ(expandEnvironment(text), expanded);
     }
+}
+
+TEST_F(ExpandEnvironmentTest, ExpandsOnlyWhenEveryReferenceIsSet)
+{
+    ::SetEnvironmentVariableW(L"VELMAR_TEST_EMPTY", L"");
+    const std::pair<const wchar_t*, std::optional<std::wstring>> cases[] = {
+        {L"%VELMAR_TEST_HOME%\\jre", L"C:\\Sample\\jre"},
+        {L"C:\\jre", L"C:\\jre"},
+        {L"%VELMAR_NOT_SET%\\jre", std::nullopt},
+        {L"%VELMAR_TEST_HOME%\\%VELMAR_NOT_SET%", std::nullopt},
+        {L"%VELMAR_TEST_EMPTY%jre", L"jre"},
+        {L"C:\\100%\\jre", L"C:\\100%\\jre"},
+        {L"C:\\%%\\jre", L"C:\\%%\\jre"},
+        // After a set reference its closing "%" opens nothing.
+        {L"%VELMAR_TEST_HOME%VELMAR_NOT_SET%", L"C:\\SampleVELMAR_NOT_SET%"},
+        {L"", L""},
+    };
+    for (const auto& [text, expanded] : cases) {
+        EXPECT_EQ(expandWhenAllSet(text), expanded) << ::testing::PrintToString(std::wstring(text));
+    }
+    ::SetEnvironmentVariableW(L"VELMAR_TEST_EMPTY", nullptr);
 }
 
 TEST_F(ExpandEnvironmentTest, LeavesLongTextsWithoutReferencesWhole)
