@@ -8,6 +8,7 @@
 #include "jvm/jvm_library.h"
 #include "jvm/jvm_options.h"
 #include "jvm/native_paths.h"
+#include "runtime/release_file.h"
 #include "runtime/runtime_search.h"
 #include "splash/splash.h"
 #include "support/dpi_awareness.h"
@@ -47,11 +48,26 @@ int javaFeature(const JavaVersion& version)
     return version.c[0] == 1 ? version.c[1] : version.c[0];
 }
 
+// The version of the chosen runtime; one the search did not tell (beside
+// the launcher, "JRE Path") from its release file, two folders above the
+// folder of jvm.dll.
+JavaVersion chosenRuntimeVersion(const Launcher& launcher)
+{
+    if (launcher.foundVersion.c[0] != 0) {
+        return launcher.foundVersion;
+    }
+    std::wstring_view home = launcher.jvmLibraryPath;
+    for (int level = 0; level < 3 && home.rfind(L'\\') != std::wstring_view::npos; ++level) {
+        home = home.substr(0, home.rfind(L'\\'));
+    }
+    return readReleaseVersion(std::wstring(home) + L"\\").version.value_or(JavaVersion{});
+}
+
 // The VM's windows scale as under the runtime's own java.exe; set before
 // any thread of the VM or the splash exists.
 void applyRuntimeDpiAwareness(const Launcher& launcher)
 {
-    const int feature = javaFeature(launcher.foundVersion);
+    const int feature = javaFeature(chosenRuntimeVersion(launcher));
     const DpiAwareness wanted = dpiAwarenessForJavaFeature(feature);
     const DpiResult result = setProcessDpiAwareness(wanted);
     if (!launcher.trace.on()) {

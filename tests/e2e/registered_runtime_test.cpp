@@ -196,13 +196,17 @@ TEST(DpiAwarenessTest, IsTheRuntimesOwnWhenTheVmIsCreated)
 {
     struct Case {
         const wchar_t* registeredVersion;  // null: "JRE Path"
+        const char* release;               // the runtime's release file; null: none
         const char* asked;
         const char* set;
         const char* seen;
     };
-    const Case cases[] = {{L"17", "per-monitor for a runtime of Java 17: ", "per-monitor V2", "perMonitorV2"},
-                          {L"1.8", "system for a runtime of Java 8: ", "system", "system"},
-                          {nullptr, "system for a runtime of Java (version unknown): ", "system", "system"}};
+    const Case cases[] = {
+        {L"17", nullptr, "per-monitor for a runtime of Java 17: ", "per-monitor V2", "perMonitorV2"},
+        {L"1.8", nullptr, "system for a runtime of Java 8: ", "system", "system"},
+        {nullptr, nullptr, "system for a runtime of Java (version unknown): ", "system", "system"},
+        {nullptr, "IMPLEMENTOR=\"x\"\r\nJAVA_VERSION=\"21.0.1\"\r\n", "per-monitor for a runtime of Java 21: ",
+         "per-monitor V2", "perMonitorV2"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.asked);
         StubApp app;
@@ -211,6 +215,9 @@ TEST(DpiAwarenessTest, IsTheRuntimesOwnWhenTheVmIsCreated)
             app.writeIni({{L"Java Runtime Environment", L"JRE Path", std::nullopt}});
             registered.emplace(std::wstring(L"Software\\JavaSoft\\JRE\\") + c.registeredVersion);
             registered->setString(L"JavaHome", app.runtimeFolder());
+        }
+        if (c.release != nullptr) {
+            writeFileAt(app.runtimeFolder() + L"\\release", c.release);
         }
         const std::wstring trace = app.installation().path(L"trace.txt");
         StubRun result = app.run(
