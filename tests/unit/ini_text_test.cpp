@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <string>
 
 namespace velmar {
@@ -104,7 +106,9 @@ struct WriteCase {
 TEST(IniWriteTest, KeepsTheEncodingOrMovesToUtf8WithItsMark)
 {
     if (::GetACP() != 1252) {
-        GTEST_SKIP() << "the cases are for the ANSI code page 1252, this is " << ::GetACP();
+        // Not GTEST_SKIP: under qemu a 32-bit test program dies at a skip.
+        std::printf("IniWriteTest: the cases are for the ANSI code page 1252, this is %u: not run\n", ::GetACP());
+        return;
     }
     const std::wstring other = L"[Display]\r\nSplash Screen=images\\démarrage.png\r\n";
     const WriteCase cases[] = {
