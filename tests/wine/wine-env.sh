@@ -160,6 +160,14 @@ run() {
     "$loader" "$@" >"$out" 2>"$err" </dev/null || status=$?
     cat "$out"
     cat "$err" >&2
+    # Under qemu-user a 32-bit test program can die at its first failure
+    # while Wine still reports success: a test program's run counts only
+    # when it printed its summary and no failure.
+    if [ "$status" -eq 0 ] && grep -q '^\[==========\] Running' "$out" \
+        && { ! grep -q '^\[==========\] .* ran\.' "$out" || grep -q '^\[  FAILED  \]' "$out"; }; then
+        echo "the test program failed or ended before its summary" >&2
+        status=1
+    fi
     rm -f "$out" "$err"
     return "$status"
 }
