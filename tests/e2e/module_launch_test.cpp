@@ -1,6 +1,7 @@
 // Applications written as named modules: the options java's --module gives
 // the VM, the main class loaded through the runtime's launcher helper in
 // module mode, and module options written as on java's command line.
+#include "running_instance.h"
 #include "stub_app.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,27 @@ INSTANTIATE_TEST_SUITE_P(
                    0, {"--add-opens=java.base/java.lang=ALL-UNNAMED", "--module-path=C:\\some dir", "-Xss2m"},
                    {"-Djdk.module.main="}, "checkAndLoadMain 1 stub.App", L""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A module that names its own main class: the launcher learns the class
+// only from the runtime, and a later start's arguments still reach its
+// secondaryMain.
+TEST(ModuleInstanceTest, ALaterStartReachesSecondaryMainOfTheModulesOwnClass)
+{
+    RunningInstance instance(L"stub.Missing", L"-Dstub.secondaryResult=7 -Dstub.moduleMainClass=stub.InstanceInt",
+                             {{L"Java Runtime Environment", L"Main Module", L"stub.mod"},
+                              {L"Java Runtime Environment", L"Main Class", std::nullopt}});
+    ASSERT_TRUE(instance.start());
+
+    const RunResult later = instance.later(L"from-later");
+    ASSERT_FALSE(later.timedOut);
+    EXPECT_EQ(later.exitCode, 7u);
+    const stub::StubRecord record
+        = instance.recordWhen([](const stub::StubRecord& r) { return !r.secondaryMainCalls.empty(); });
+    EXPECT_EQ(record.violations, std::vector<std::string>{});
+    EXPECT_EQ(record.mainClass, "stub/InstanceInt");
+    ASSERT_EQ(record.secondaryMainCalls.size(), 1u);
+    EXPECT_EQ(record.secondaryMainCalls.front().arguments.values, std::vector<std::wstring>{L"from-later"});
+}
 
 }  // namespace
 }  // namespace velmar::e2e
