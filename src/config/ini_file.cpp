@@ -3,6 +3,7 @@
 #include "config/ini_text.h"
 #include "core/messages.h"
 #include "resources/resource.h"
+#include "support/environment.h"
 #include "support/file_system.h"
 #include "support/handles.h"
 
@@ -12,19 +13,6 @@ namespace {
 
 constexpr DWORD kInitialValueBuffer = 256;
 constexpr std::wstring_view kFolderNameForbidden = L"\\?\"|><:/*";
-
-std::wstring environmentVariable(const wchar_t* name)
-{
-    // Read whole, however long: a cut APPDATA would point somewhere else.
-    DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0) {
-        return {};
-    }
-    std::wstring value(size, L'\0');
-    DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-    value.resize(length < size ? length : 0);
-    return value;
-}
 
 }  // namespace
 
@@ -276,7 +264,7 @@ std::wstring perUserIniPath(std::wstring_view executablePath, std::wstring_view 
                             std::wstring_view productCode, bool createFolders)
 {
     const std::wstring productFolder =
-        environmentVariable(L"APPDATA") + L"\\" + cleanProductName(productName);
+        environmentValue(L"APPDATA").value_or(std::wstring()) + L"\\" + cleanProductName(productName);
     const std::wstring codeFolder = productFolder + L"\\" + std::wstring(productCode);
     if (createFolders) {
         // Either may exist already; a folder that cannot be made shows
