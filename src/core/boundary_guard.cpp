@@ -2,6 +2,7 @@
 
 #include "core/messages.h"
 #include "resources/resource.h"
+#include "support/standard_streams.h"
 
 #include <algorithm>
 #include <cstring>
@@ -77,6 +78,9 @@ void ErrorBox::operator()(const wchar_t* text) const noexcept
 {
     // MessageBoxW directly: ShowErrorBox copies the text, and this may be
     // the text of a process without memory.
+    if (isConsoleProgram() && writeStandardError(text)) {
+        return;
+    }
     ::MessageBoxW(owner != nullptr ? owner->load() : nullptr, text, nullptr, MB_ICONERROR);
 }
 

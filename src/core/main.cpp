@@ -47,3 +47,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // splash owns the box.
     return static_cast<int>(velmar::guarded(velmar::kFailureExitCode, runLauncher));
 }
+
+// The console launcher's entry: the same start, which reads the program's
+// command line itself as the windowed one does.
+extern "C" int wmain(int, wchar_t**)
+{
+    return static_cast<int>(velmar::guarded(velmar::kFailureExitCode, runLauncher));
+}

@@ -1,5 +1,6 @@
 #include "core/messages.h"
 
+#include "support/standard_streams.h"
 #include "support/text.h"
 
 #include <vector>
@@ -70,6 +71,11 @@ std::wstring FormatMessageText(std::wstring_view format,
 int ShowErrorBox(HWND owner, MessageRef text, std::optional<MessageRef> caption)
 {
     std::wstring body = text.resolve();
+    // A console program says it where its user looks; a box only when it
+    // has no standard error to say it on.
+    if (isConsoleProgram() && writeStandardError(body)) {
+        return IDOK;
+    }
     std::optional<std::wstring> title;
     if (caption) {
         title = caption->resolve();

@@ -44,6 +44,7 @@ std::wstring FormatMessageText(std::wstring_view format,
 
 // MessageBoxW with the error icon and an OK button; the default caption
 // when none is given. Returns the box's result, 0 when no box was shown.
+// A console program writes the text to its standard error instead (IDOK).
 int ShowErrorBox(HWND owner, MessageRef text, std::optional<MessageRef> caption = std::nullopt);
 
 // "format id, one string, an error number" (202 with a detail text, 222).

@@ -1,7 +1,9 @@
 #include "jvm/uncaught_exception.h"
 
+#include "core/messages.h"
 #include "jvm/exception_dialog.h"
 #include "jvm/java_strings.h"
+#include "support/standard_streams.h"
 
 #include <algorithm>
 
@@ -98,6 +100,12 @@ bool AskUncaughtException(JNIEnv* env, jthrowable throwable)
     const std::wstring trace = CaptureStackTrace(env, throwable);
     if (trace.empty()) {
         return false;
+    }
+    // A console program shows the trace where a console's user looks and
+    // stops, as the dialog's Stop does: nobody may be there to choose.
+    if (isConsoleProgram()) {
+        ShowErrorBox(nullptr, trace);
+        return true;
     }
     ExceptionDialog dialog(trace);
     return dialog.askStop(::GetActiveWindow());

@@ -13,6 +13,9 @@ namespace velmar {
 
 class Launcher;
 
+// Where the dialog's link leads.
+inline constexpr wchar_t kJavaDownloadAddress[] = L"https://java.com/";
+
 // The message of the dialog: 206 (server VM) or 207 with the requirement
 // phrase of the version bounds.
 std::wstring missingRuntimeMessage(const Launcher& launcher);

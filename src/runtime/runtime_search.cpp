@@ -2,12 +2,14 @@
 
 #include "config/ini_file.h"
 #include "core/launcher.h"
+#include "core/messages.h"
 #include "runtime/jvm_location.h"
 #include "runtime/missing_runtime_dialog.h"
 #include "runtime/runtime_registry.h"
 #include "runtime/variable_runtimes.h"
 #include "support/environment.h"
 #include "support/file_system.h"
+#include "support/standard_streams.h"
 #include "support/text.h"
 #include "support/trace.h"
 
@@ -94,6 +96,13 @@ bool useRegistry(Launcher& launcher)
 // is remembered so that the next start finds it in the first step.
 bool askForRuntime(Launcher& launcher)
 {
+    // Nobody may be there to answer a console program's dialog: it says
+    // what is missing and ends as the dialog's Cancel does.
+    if (isConsoleProgram()) {
+        launcher.trace.line(L"runtime", {"no runtime found: said on standard error"});
+        ShowErrorBox(nullptr, missingRuntimeMessage(launcher) + L"\n" + kJavaDownloadAddress);
+        return false;
+    }
     MissingRuntimeDialog dialog(missingRuntimeMessage(launcher), launcher.jvmType);
     launcher.trace.line(L"runtime", {"no runtime found: asking the user"});
     if (!dialog.ask(::GetActiveWindow())) {
