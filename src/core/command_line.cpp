@@ -5,9 +5,11 @@
 #include "resources/resource.h"
 #include "support/foreground_right.h"
 #include "support/handles.h"
+#include "support/standard_streams.h"
 #include "support/text.h"
 
 #include <cwctype>
+#include <optional>
 
 namespace velmar {
 
@@ -79,8 +81,14 @@ DWORD RelaunchPair(const Launcher& launcher)
     if (launcher.trace.on()) {
         launcher.trace.line(L"pair", {"relaunching the pair ", launcher.pairProduct});
     }
+    // A console program's pair writes where it writes.
+    const bool console = isConsoleProgram();
+    std::optional<InheritableStandardHandles> standard;
+    if (console) {
+        standard.emplace().passTo(startup);
+    }
     if (!::CreateProcessW(launcher.pairProduct.c_str(), commandLine.data(), nullptr, nullptr,
-                          FALSE, 0, nullptr, nullptr, &startup, &process)) {
+                          console ? TRUE : FALSE, 0, nullptr, nullptr, &startup, &process)) {
         // Reporting success here would hide that nothing was started.
         DWORD error = ::GetLastError();
         if (launcher.trace.on()) {
@@ -96,7 +104,10 @@ DWORD RelaunchPair(const Launcher& launcher)
         launcher.trace.line(L"pair", {"the pair runs as process ", decimalText(process.dwProcessId)});
     }
     passForegroundRight(process.dwProcessId, launcher.trace, L"pair");
-    if (!launcher.pairReturnCode) {
+    // A console program's command ends when its work ends, or the shell's
+    // prompt would come back while the pair still writes; the exit code
+    // stays the windowed launcher's.
+    if (!launcher.pairReturnCode && !console) {
         return 0;
     }
     DWORD exitCode = 0;
@@ -104,7 +115,7 @@ DWORD RelaunchPair(const Launcher& launcher)
         !::GetExitCodeProcess(processHandle.get(), &exitCode)) {
         return 0;
     }
-    return exitCode;
+    return launcher.pairReturnCode ? exitCode : 0;
 }
 
 }  // namespace velmar
