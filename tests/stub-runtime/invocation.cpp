@@ -85,6 +85,12 @@ void recordEnvironment()
     }
 }
 
+bool reducesSignalUse(const JavaVMInitArgs& args)
+{
+    return std::any_of(args.options, args.options + args.nOptions,
+                       [](const JavaVMOption& option) { return option.optionString && std::string_view(option.optionString) == "-Xrs"; });
+}
+
 // Records every option before judging any, so a test sees the whole list
 // also when creation fails.
 jint takeOptions(const JavaVMInitArgs& args)
@@ -108,6 +114,19 @@ jint takeOptions(const JavaVMInitArgs& args)
         }
     }
     return allRecognized ? JNI_OK : JNI_ERR;
+}
+
+// As HotSpot: Ctrl+C on the console is SIGINT, which the VM answers with
+// its shutdown hooks and System.exit(128 + 2); -Xrs leaves the console's
+// events to the host, whose default ends the process without them.
+BOOL WINAPI consoleEvent(DWORD event)
+{
+    if (event != CTRL_C_EVENT) {
+        return FALSE;
+    }
+    std::lock_guard hold(vm().lock);
+    recordCall("shutdown hooks on Ctrl+C");
+    exitVm(130);
 }
 
 jint createVm(const JavaVMInitArgs* args, JavaVM** pvm, void** penv);
@@ -147,6 +166,9 @@ jint createVm(const JavaVMInitArgs* args, JavaVM** pvm, void** penv)
     v.pendingCallsFail = v.properties["stub.pendingCalls"] != "warn";
     v.systemOut = newPrintStream(::GetStdHandle(STD_OUTPUT_HANDLE));
     v.systemErr = newPrintStream(::GetStdHandle(STD_ERROR_HANDLE));
+    if (!reducesSignalUse(*args)) {
+        ::SetConsoleCtrlHandler(consoleEvent, TRUE);
+    }
     v.created = true;
     *pvm = &theVm;
     *penv = &newThreadEnv("main", false).jni;
