@@ -148,6 +148,29 @@ std::wstring buildEnvironment(const RunOptions& options, const Installation& ins
     return block;
 }
 
+// A pipe whose write end the child inherits; the read end stays here.
+void makePipe(HANDLE& readEnd, HANDLE& writeEnd)
+{
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    if (!::CreatePipe(&readEnd, &writeEnd, &inheritable, 1 << 16)) {
+        throw std::runtime_error("cannot make a pipe");
+    }
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+}
+
+void appendAvailable(HANDLE pipe, std::string& bytes)
+{
+    DWORD available = 0;
+    while (pipe != nullptr && ::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+        std::string chunk(available, '\0');
+        DWORD read = 0;
+        if (!::ReadFile(pipe, chunk.data(), available, &read, nullptr) || read == 0) {
+            return;
+        }
+        bytes.append(chunk.data(), read);
+    }
+}
+
 void answerByDefault(HWND window, const WindowSeen& seen)
 {
     pressButton(window, seen.isMessageBox() ? IDOK : IDCANCEL);
@@ -206,10 +229,25 @@ LauncherProcess::LauncherProcess(const Installation& installation, const RunOpti
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    HANDLE outputEnd = nullptr;
+    HANDLE errorEnd = nullptr;
+    if (options.captureOutput) {
+        makePipe(outputPipe_, outputEnd);
+        makePipe(errorPipe_, errorEnd);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = outputEnd;
+        startup.hStdError = errorEnd;
+    }
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                          CREATE_UNICODE_ENVIRONMENT, environment.data(), directory.c_str(),
-                          &startup, &process)) {
+    const BOOL created = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                          options.captureOutput ? TRUE : FALSE,
+                                          CREATE_UNICODE_ENVIRONMENT | options.creationFlags, environment.data(),
+                                          directory.c_str(), &startup, &process);
+    if (options.captureOutput) {
+        ::CloseHandle(outputEnd);
+        ::CloseHandle(errorEnd);
+    }
+    if (!created) {
         throw std::runtime_error("cannot start the launcher");
     }
     ::CloseHandle(process.hThread);
@@ -222,6 +260,17 @@ LauncherProcess::~LauncherProcess()
         terminate(0xDEAD);
     }
     ::CloseHandle(process_);
+    for (HANDLE pipe : {outputPipe_, errorPipe_}) {
+        if (pipe != nullptr) {
+            ::CloseHandle(pipe);
+        }
+    }
+}
+
+void LauncherProcess::readOutput(std::string& output, std::string& errors) const
+{
+    appendAvailable(outputPipe_, output);
+    appendAvailable(errorPipe_, errors);
 }
 
 std::optional<DWORD> LauncherProcess::waitForExit(DWORD timeoutMs) const
@@ -259,6 +308,7 @@ RunResult runLauncher(const Installation& installation, RunOptions options)
     const ULONGLONG deadline = ::GetTickCount64() + options.timeoutMs;
     const DWORD processId = ::GetProcessId(process.handle());
     while (!process.waitForExit(50)) {
+        process.readOutput(result.output, result.errors);
         if (::GetTickCount64() > deadline) {
             result.timedOut = true;
             process.terminate(0xDEAD);
@@ -273,6 +323,7 @@ RunResult runLauncher(const Installation& installation, RunOptions options)
         }
     }
     ::GetExitCodeProcess(process.handle(), &result.exitCode);
+    process.readOutput(result.output, result.errors);
     return result;
 }
 

@@ -50,12 +50,19 @@ struct RunOptions {
     WindowHandler onWindow;
     DWORD timeoutMs = 120000;
     std::wstring programPath;  // empty: the installation's launcher
+    // Standard output and error into pipes the run reads (RunResult).
+    bool captureOutput = false;
+    // More process creation flags, e.g. CREATE_NEW_CONSOLE.
+    DWORD creationFlags = 0;
 };
 
 struct RunResult {
     DWORD exitCode = 0;
     bool timedOut = false;
     std::vector<WindowSeen> windows;
+    // With captureOutput: the bytes written to standard output and error.
+    std::string output;
+    std::string errors;
 
     std::vector<WindowSeen> messageBoxes() const;
 };
@@ -76,12 +83,16 @@ public:
     // The full exit code; nothing when the process still runs after the wait.
     std::optional<DWORD> waitForExit(DWORD timeoutMs) const;
     void terminate(DWORD exitCode) const;
+    // With captureOutput: appends what the pipes hold now, without waiting.
+    void readOutput(std::string& output, std::string& errors) const;
     // From the process's creation to its end, in milliseconds, as the
     // system counts them; for a process that has ended.
     double lifetimeMs() const;
 
 private:
     HANDLE process_ = nullptr;
+    HANDLE outputPipe_ = nullptr;
+    HANDLE errorPipe_ = nullptr;
 };
 
 // Presses a button of a window the way a user would.
