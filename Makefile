@@ -14,7 +14,7 @@ ARCHS := x64 x86
 all: deps
 	@set -e; for arch in $(ARCHS); do \
 	    cmake --preset $$arch >/dev/null; \
-	    cmake --build --preset $$arch --target velmar velmar_notes_example; \
+	    cmake --build --preset $$arch --target velmar velmarc velmar_notes_example; \
 	    mkdir -p dist/$$arch; \
 	    cp build/$$arch/src/*.exe dist/$$arch/; \
 	    rm -rf dist/example/$$arch; mkdir -p dist/example; \

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Assembles the release from what `make` built into dist/: both launchers,
+# Assembles the release from what `make` built into dist/: the launchers
+# (windowed and console) of both architectures,
 # the branding tool, the example's folders, docs/, a README and the licence,
 # with SHA256SUMS of every file; then dist/velmar-<version>.zip and its
 # .sha256. The archive is the same bytes on every rebuild of one commit:
@@ -15,7 +16,8 @@ licence=/usr/share/common-licenses/Apache-2.0
 name=velmar-$version
 stage=dist/release/$name
 
-for needed in dist/x64/velmar.exe dist/x86/velmar.exe dist/velmar-brand.jar \
+for needed in dist/x64/velmar.exe dist/x86/velmar.exe dist/x64/velmarc.exe dist/x86/velmarc.exe \
+              dist/velmar-brand.jar \
               dist/example/x64/NotesApp.exe dist/example/x86/NotesApp.exe "$licence"; do
     [ -f "$needed" ] || { echo "missing $needed (run make first)" >&2; exit 1; }
 done

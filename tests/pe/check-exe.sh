@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Checks a built launcher as a packager would ship it: processor type, GUI
-# subsystem, imports of system DLLs only (none of those that only a dialog
+# Checks a built launcher as a packager would ship it: processor type,
+# subsystem (GUI, or console for the console launcher: a third argument
+# "console"), imports of system DLLs only (none of those that only a dialog
 # or the splash needs), and the resources the launcher
 # needs (string table blocks of ids 202-233, dialogs 201 and 231, the
 # manifest, the icon and the version block).
 set -euo pipefail
 exe=${1:?launcher missing}
 arch=${2:?architecture missing}
+kind=${3:-gui}
 case "$arch" in
     x64) objdump=x86_64-w64-mingw32-objdump; machine=8664 ;;
     x86) objdump=i686-w64-mingw32-objdump; machine=014c ;;
@@ -21,7 +23,11 @@ actual=$(od -An -tx2 -j$((lfanew + 4)) -N2 "$exe" | tr -d ' ')
 [ "$actual" = "$machine" ] || fail "machine 0x$actual, expected 0x$machine"
 
 dump=$("$objdump" -p "$exe")
-grep -q 'Subsystem[[:space:]]*00000002[[:space:]]*(Windows GUI)' <<<"$dump" || fail "not a GUI program"
+if [ "$kind" = console ]; then
+    grep -q 'Subsystem[[:space:]]*00000003[[:space:]]*(Windows CUI)' <<<"$dump" || fail "not a console program"
+else
+    grep -q 'Subsystem[[:space:]]*00000002[[:space:]]*(Windows GUI)' <<<"$dump" || fail "not a GUI program"
+fi
 
 system_dlls='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|COMCTL32|COMDLG32|OLE32|OLEAUT32|SHLWAPI|VERSION|msvcrt|ntdll)\.dll$'
 while read -r dll; do
@@ -59,6 +65,6 @@ grep -aq '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSet
     fail "manifest does not declare long-path awareness"
 
 if [ "$failures" -eq 0 ]; then
-    echo "$exe: machine 0x$machine, Windows GUI, system imports only, resources complete"
+    echo "$exe: machine 0x$machine, $kind subsystem, system imports only, resources complete"
 fi
 exit "$failures"

@@ -12,9 +12,10 @@ final class Branding {
     private Branding() {
     }
 
-    /** The marks of a launcher: its processor, the GUI subsystem, its dialogs and messages. */
+    /** The marks of a launcher: its processor, the GUI or console subsystem, its dialogs and messages. */
     static void checkLauncher(PeImage image, ResourceTree tree) throws BrandException {
-        boolean ours = image.subsystem == PeImage.SUBSYSTEM_WINDOWS_GUI
+        boolean ours = (image.subsystem == PeImage.SUBSYSTEM_WINDOWS_GUI
+                        || image.subsystem == PeImage.SUBSYSTEM_WINDOWS_CONSOLE)
                 && tree.has(ResourceTree.RT_DIALOG, 201) && tree.has(ResourceTree.RT_DIALOG, 231)
                 // Messages 202 to 230 lie in the string blocks 13 to 15 (16 strings a block, from 1).
                 && tree.has(ResourceTree.RT_STRING, 13) && tree.has(ResourceTree.RT_STRING, 14)

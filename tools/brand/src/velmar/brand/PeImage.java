@@ -17,6 +17,7 @@ final class PeImage {
     static final int MACHINE_I386 = 0x14c;
     static final int MACHINE_AMD64 = 0x8664;
     static final int SUBSYSTEM_WINDOWS_GUI = 2;
+    static final int SUBSYSTEM_WINDOWS_CONSOLE = 3;
 
     private static final int DIRECTORY_RESOURCE = 2;
     private static final int DIRECTORY_SECURITY = 4;

@@ -104,7 +104,7 @@ final class LauncherTest {
     private static void refusals(Path launcher, Path icon, Path folder) throws Exception {
         byte[] program = Files.readAllBytes(launcher);
         Path notOurs = write(folder, "other.exe", withoutDialogs(program));
-        Path console = write(folder, "console.exe", patched(program, optionalHeader(program) + 68, 3));
+        Path nativeProgram = write(folder, "native.exe", patched(program, optionalHeader(program) + 68, 1));
         Path signed = write(folder, "signed.exe", patched(program, optionalHeader(program)
                 + (PeImage.parse(program).machine == PeImage.MACHINE_AMD64 ? 112 : 96) + 8 * 4 + 4, 0x800));
         Path text = write(folder, "text.ico", "not an icon".getBytes(StandardCharsets.US_ASCII));
@@ -114,7 +114,7 @@ final class LauncherTest {
         Object[][] rows = {
             {"a file that is no program", icon, folder.resolve("A.exe"), new String[0]},
             {"a program without the dialogs", notOurs, folder.resolve("A.exe"), new String[0]},
-            {"a console program", console, folder.resolve("A.exe"), new String[0]},
+            {"a native program", nativeProgram, folder.resolve("A.exe"), new String[0]},
             {"a signed launcher", signed, folder.resolve("A.exe"), new String[0]},
             {"a missing launcher", folder.resolve("missing.exe"), folder.resolve("A.exe"), new String[0]},
             {"a text file as icon", launcher, folder.resolve("A.exe"), new String[] {"--icon", text.toString()}},
