@@ -40,11 +40,20 @@ void clearPendingException(JNIEnv* env)
     }
 }
 
+// The class as the INI file names it, with dots: how the packager wrote
+// it, and how the launcher helper takes it.
+std::wstring dottedName(const std::wstring& slashName)
+{
+    std::wstring dotted = slashName;
+    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
+    return dotted;
+}
+
 // Message 211: the class and the headlines of the exception that kept it
 // from being initialised (printed and cleared by then; may be null).
 void reportMainClassNotLoaded(const Launcher& launcher, JNIEnv* env, jthrowable thrown)
 {
-    std::wstring detail = launcher.mainClass;
+    std::wstring detail = dottedName(launcher.mainClass);
     if (thrown != nullptr) {
         const std::wstring headlines = exceptionHeadlines(CaptureStackTrace(env, thrown));
         detail += headlines.empty() ? L"" : L"\n" + headlines;
@@ -60,7 +69,7 @@ void reportUnloadedMainClass(const Launcher& launcher, JNIEnv* env)
     LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
     describePendingException(env);
     if (thrown && isInstanceOfClass(env, thrown.get(), "java/lang/NoClassDefFoundError")) {
-        ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher.mainClass);
+        ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_FOUND, dottedName(launcher.mainClass));
         return;
     }
     reportMainClassNotLoaded(launcher, env, thrown.get());
@@ -151,9 +160,7 @@ jclass loadApplicationClass(Launcher& launcher, JNIEnv* env)
     if (!found) {
         return nullptr;
     }
-    std::wstring dotted = launcher.mainClass;
-    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
-    jclass checked = loadThroughLauncherHelper(launcher, env, kLaunchModeClass, dotted);
+    jclass checked = loadThroughLauncherHelper(launcher, env, kLaunchModeClass, dottedName(launcher.mainClass));
     return checked != nullptr ? checked : found.release();
 }
 

@@ -167,7 +167,7 @@ TEST(LongIniValueTest, MainClassIsReportedWhole)
     const StubRun result = app.run({.arguments = L"-nosplash", .timeoutMs = kBoundMs});
     // Wine lays a text this long out without the icon control the watcher
     // looks for; the text is what the user is told.
-    const std::wstring text = L"Could not find the main class stub/" + name + L".\n";
+    const std::wstring text = L"Could not find the main class stub." + name + L".\n";
     ASSERT_FALSE(result.run.timedOut);
     EXPECT_EQ(result.run.exitCode, kFailure);
     ASSERT_EQ(result.run.messageBoxes().size(), 1u);

@@ -67,11 +67,11 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RejectedMainClassTest,
     ::testing::Values(
         RejectedCase{"missing_class", L"full", L"stub.Missing",
-                     L"Could not find the main class stub/Missing.\n", "NoClassDefFoundError: stub/Missing"},
+                     L"Could not find the main class stub.Missing.\n", "NoClassDefFoundError: stub/Missing"},
         RejectedCase{"missing_class_without_helper", L"plain", L"stub.Missing",
-                     L"Could not find the main class stub/Missing.\n", "NoClassDefFoundError: stub/Missing"},
+                     L"Could not find the main class stub.Missing.\n", "NoClassDefFoundError: stub/Missing"},
         RejectedCase{"failing_initializer", L"full", L"stub.BadInit",
-                     L"Failed to load Main Class: stub/BadInit\njava.lang.ExceptionInInitializerError\n"
+                     L"Failed to load Main Class: stub.BadInit\njava.lang.ExceptionInInitializerError\n"
                      L"Caused by: java.lang.IllegalStateException: settings missing.\n",
                      "java.lang.ExceptionInInitializerError\r\nCaused by: java.lang.IllegalStateException: "
                      "settings missing\r\n\tat stub.BadInit.<clinit>(BadInit.java:3)"},

@@ -9,7 +9,7 @@ namespace {
 
 constexpr DWORD kFailure = 0xFFFFFFFF;
 constexpr const wchar_t* kFailingInitializer =
-    L"Failed to load Main Class: stub/BadInit\njava.lang.ExceptionInInitializerError\n"
+    L"Failed to load Main Class: stub.BadInit\njava.lang.ExceptionInInitializerError\n"
     L"Caused by: java.lang.IllegalStateException: settings missing.\n";
 
 std::string caseName(const char* text)
@@ -81,9 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"unknown option", L"full", L"stub.App", L"-bogus", kFailure,
                  L"JNI exception: failed to create the Java VM\nReason: unknown.\n"},
         ExitCase{"missing main class", L"full", L"stub.Missing", L"", kFailure,
-                 L"Could not find the main class stub/Missing.\n"},
+                 L"Could not find the main class stub.Missing.\n"},
         ExitCase{"missing main class without the launcher helper", L"plain", L"stub.Missing", L"",
-                 kFailure, L"Could not find the main class stub/Missing.\n"},
+                 kFailure, L"Could not find the main class stub.Missing.\n"},
         // The class is there, but its static initializer threw.
         ExitCase{"failing static initializer", L"full", L"stub.BadInit", L"", kFailure,
                  kFailingInitializer},
