@@ -1,0 +1,60 @@
+// The mistakes packagers make, one row each: what they did, the box the
+// user then sees (its whole text), and the exit code. Each box says what to
+// fix, in the packager's own terms.
+#include "stub_app.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace velmar::e2e {
+namespace {
+
+constexpr DWORD kFailure = 0xFFFFFFFF;
+
+struct MistakeCase {
+    const char* name;
+    // Makes the mistake in a working installation.
+    std::function<void(StubApp&)> make;
+    // The box's text; "%F" stands for the installation folder.
+    std::wstring text;
+    DWORD exitCode = kFailure;
+};
+
+std::wstring withFolder(std::wstring text, const std::wstring& folder)
+{
+    for (size_t at = text.find(L"%F"); at != std::wstring::npos; at = text.find(L"%F", at + folder.size())) {
+        text.replace(at, 2, folder);
+    }
+    return text;
+}
+
+void setIni(StubApp& app, const wchar_t* section, const wchar_t* key, const wchar_t* value)
+{
+    app.writeIni({{section, key, value}});
+}
+
+class PackagerMistakeTest : public ::testing::TestWithParam<MistakeCase> {};
+
+TEST_P(PackagerMistakeTest, TheBoxSaysWhatToFix)
+{
+    StubApp app;
+    GetParam().make(app);
+    const StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_FALSE(result.run.timedOut);
+    EXPECT_EQ(result.run.exitCode, GetParam().exitCode);
+    ASSERT_EQ(result.run.messageBoxes().size(), 1u);
+    EXPECT_EQ(result.run.messageBoxes().front().text, withFolder(GetParam().text, app.installation().folder()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PackagerMistakeTest,
+    ::testing::Values(
+        MistakeCase{"main_class_named_with_dots",
+                    [](StubApp& app) { setIni(app, L"Java Runtime Environment", L"Main Class", L"com.acme.Main"); },
+                    L"Could not find the main class com.acme.Main.\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace velmar::e2e
