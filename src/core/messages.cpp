@@ -1,5 +1,6 @@
 #include "core/messages.h"
 
+#include "support/product_name.h"
 #include "support/standard_streams.h"
 #include "support/text.h"
 
@@ -76,11 +77,10 @@ int ShowErrorBox(HWND owner, MessageRef text, std::optional<MessageRef> caption)
     if (isConsoleProgram() && writeStandardError(body)) {
         return IDOK;
     }
-    std::optional<std::wstring> title;
-    if (caption) {
-        title = caption->resolve();
-    }
-    return ::MessageBoxW(owner, body.c_str(), title ? title->c_str() : nullptr, MB_ICONERROR);
+    // The box says which program speaks: the name it was branded with, or
+    // the system's "Error" when it has none.
+    const std::wstring title = caption ? caption->resolve() : runningProductName();
+    return ::MessageBoxW(owner, body.c_str(), title.empty() ? nullptr : title.c_str(), MB_ICONERROR);
 }
 
 int ReportWindowsError(HWND owner, UINT formatId, std::wstring_view detail, DWORD errorNumber)

@@ -42,8 +42,8 @@ using FormatArgument = std::variant<std::wstring_view, long>;
 std::wstring FormatMessageText(std::wstring_view format,
                                std::initializer_list<FormatArgument> arguments);
 
-// MessageBoxW with the error icon and an OK button; the default caption
-// when none is given. Returns the box's result, 0 when no box was shown.
+// MessageBoxW with the error icon and an OK button; without a caption the
+// program's product name, or the system's default when it has none. Returns the box's result, 0 when no box was shown.
 // A console program writes the text to its standard error instead (IDOK).
 int ShowErrorBox(HWND owner, MessageRef text, std::optional<MessageRef> caption = std::nullopt);
 

@@ -78,6 +78,50 @@ TEST(BrandedLauncherTest, StartsTheApplication)
     EXPECT_EQ(result.record.violations, std::vector<std::string>{});
 }
 
+// A launcher copy whose version block names no product, as a resource
+// editor may leave it: the key is renamed in place.
+void renameProductNameKey(const std::wstring& program)
+{
+    std::string bytes = readFileBytes(program);
+    const std::wstring key = L"ProductName";
+    const std::string pattern(reinterpret_cast<const char*>(key.data()), key.size() * sizeof(wchar_t));
+    const size_t at = bytes.find(pattern);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'X';
+    writeFileAt(program, bytes);
+}
+
+struct CaptionCase {
+    const char* name;
+    bool branded;
+    bool withoutProductName;
+    const wchar_t* caption;
+};
+
+class BoxCaptionTest : public ::testing::TestWithParam<CaptionCase> {};
+
+// A box names the program that shows it as the packager branded it.
+TEST_P(BoxCaptionTest, IsTheProductNameOfTheRunningProgram)
+{
+    StubApp app;
+    if (GetParam().branded) {
+        app.installation().copyFile(brandedLauncher(), L"myapp.exe");
+    }
+    if (GetParam().withoutProductName) {
+        renameProductNameKey(app.installation().launcherPath());
+    }
+    app.writeIni({{L"Java Runtime Environment", L"Main Class", L"stub.Missing"}});
+    const StubRun result = app.run({.arguments = L"-nosplash"});
+    ASSERT_EQ(result.run.messageBoxes().size(), 1u);
+    EXPECT_EQ(result.run.messageBoxes().front().caption, GetParam().caption);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BoxCaptionTest,
+                         ::testing::Values(CaptionCase{"branded", true, false, L"Branded App"},
+                                           CaptionCase{"as_built", false, false, L"velmar"},
+                                           CaptionCase{"without_product_name", false, true, L"Error"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 struct VersionString {
     const wchar_t* key;
     const wchar_t* value;

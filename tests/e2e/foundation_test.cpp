@@ -35,7 +35,7 @@ TEST_P(MissingMainClassTest, ShowsMessage210AndExitsWithMinusOne)
     EXPECT_EQ(box.text, expected);
     EXPECT_TRUE(box.errorIcon);
     EXPECT_FALSE(box.hasOwner);
-    EXPECT_EQ(box.caption, L"Error") << "the system's default caption";
+    EXPECT_EQ(box.caption, L"velmar") << "the built launcher's product name";
 }
 
 INSTANTIATE_TEST_SUITE_P(
