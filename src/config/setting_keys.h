@@ -58,6 +58,11 @@ inline constexpr SettingKey kJrePathKey{kRuntimeSection, L"JRE Path", Layering::
 inline constexpr SettingKey kJavaHomeVariablesKey{kRuntimeSection, L"Java Home Variables",
                                                  Layering::appendSection, LetterCase::freeText,
                                                  L"none"};
+// The dialog's own link, which its template shows too.
+inline constexpr wchar_t kJavaDownloadAddress[] = L"https://java.com/";
+inline constexpr SettingKey kDownloadAddressKey{kRuntimeSection, L"Download Address",
+                                                Layering::appendSection, LetterCase::freeText,
+                                                kJavaDownloadAddress};
 inline constexpr SettingKey kJvmTypeKey{kRuntimeSection, L"JVM Type", Layering::appendSection,
                                         LetterCase::exact, L"client VM before server VM"};
 inline constexpr SettingKey kJvmSourceKey{kRuntimeSection, L"JVM Source", Layering::appendSection,
@@ -122,7 +127,7 @@ inline constexpr SettingKey kPreferNativeSplashKey{kDisplaySection, L"Preffer Na
 inline constexpr SettingKey kSplashAutoCloseKey{kDisplaySection, L"Splash Screen Auto Close",
                                                 Layering::plainOnly, LetterCase::anyCase, L"stays up"};
 
-inline constexpr std::array<const SettingKey*, 33> kSettingKeys = {
+inline constexpr std::array<const SettingKey*, 34> kSettingKeys = {
     &kProductNameKey,     &kProductCodeKey,     &kMainClassKey,       &kMinimumVersionKey,
     &kMaximumVersionKey,  &kPreferredVersionsKey, &kJrePathKey,       &kJavaHomeVariablesKey,
     &kJvmTypeKey,
@@ -132,6 +137,7 @@ inline constexpr std::array<const SettingKey*, 33> kSettingKeys = {
     &kEmbeddedJarKey,     &kOutputFileKey,      &kOutputAppendKey,    &kErrorFileKey,
     &kErrorAppendKey,     &kCmdKey,             &kSplashScreenKey,    &kSplashShadowKey,
     &kPreferNativeSplashKey, &kSplashAutoCloseKey, &kMainModuleKey,   &kModulePathKey,
+    &kDownloadAddressKey,
 };
 
 // The key's value; the append section is consulted only where the key

@@ -80,6 +80,16 @@ std::wstring_view classOfMainModule(std::wstring_view text)
     return slash == std::wstring_view::npos ? std::wstring_view() : text.substr(slash + 1);
 }
 
+std::wstring downloadAddressFrom(std::wstring_view text)
+{
+    for (std::wstring_view scheme : {L"http://", L"https://"}) {
+        if (text.size() > scheme.size() && equalsIgnoringCase(text.substr(0, scheme.size()), scheme)) {
+            return std::wstring(text);
+        }
+    }
+    return kJavaDownloadAddress;
+}
+
 const LayeredIniFile* launcherSettings(Launcher& launcher)
 {
     if (!launcher.launcherIni) {
@@ -152,6 +162,7 @@ bool loadSettings(Launcher& launcher)
 
     launcher.jrePathSetting = readJrePath(launcher, settings, *executablePath);
     launcher.javaHomeVariables = splitList(readSetting(settings, kJavaHomeVariablesKey));
+    launcher.downloadAddress = downloadAddressFrom(readSetting(settings, kDownloadAddressKey));
 
     launcher.jvmType = decodeJvmType(readSetting(settings, kJvmTypeKey));
     const std::wstring source = readSetting(settings, kJvmSourceKey);

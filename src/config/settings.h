@@ -46,6 +46,11 @@ ProviderPolicy decodeVmProvider(std::wstring_view text);
 std::wstring_view moduleOfMainModule(std::wstring_view text);
 std::wstring_view classOfMainModule(std::wstring_view text);
 
+// "Download Address": an http or https address, letter case of the scheme
+// ignored, as written; anything else, which the link would hand to the
+// shell as a program or a file, gives the default.
+std::wstring downloadAddressFrom(std::wstring_view text);
+
 // Fills the record from the launcher INI, read afresh; false when the INI
 // cannot be located or names no main class (message 210 shown).
 bool loadSettings(Launcher& launcher);

@@ -90,6 +90,8 @@ public:
     std::wstring jrePathSetting;
     // "Java Home Variables": names of variables that may name a runtime.
     std::vector<std::wstring> javaHomeVariables;
+    // "Download Address": where "JRE Not Found" sends the user for Java.
+    std::wstring downloadAddress;
     std::wstring libraryPath;
     InstanceState instance;
     std::wstring outputFile;

@@ -37,6 +37,20 @@ void writeJrePath(const std::wstring& iniPath, const std::wstring& chosenFolder)
     IniFile(iniPath).putString(kJrePathKey.section, kJrePathKey.name, chosenFolder);
 }
 
+void widenToMessage(HWND dialog, HWND link)
+{
+    RECT linkRect{};
+    RECT messageRect{};
+    ::GetWindowRect(link, &linkRect);
+    ::GetWindowRect(::GetDlgItem(dialog, IDC_MISSING_MESSAGE), &messageRect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&linkRect), 2);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&messageRect), 2);
+    if (messageRect.right > linkRect.right) {
+        ::SetWindowPos(link, nullptr, 0, 0, messageRect.right - linkRect.left, linkRect.bottom - linkRect.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 }  // namespace
 
 std::wstring missingRuntimeMessage(const Launcher& launcher)
@@ -63,6 +77,13 @@ bool MissingRuntimeDialog::ask(HWND owner)
 BOOL MissingRuntimeDialog::onInit()
 {
     HWND linkControl = ::GetDlgItem(window(), IDC_DOWNLOAD_LINK);
+    // The link shows the address it opens, so it takes the text first,
+    // and room up to the message's right edge: the template's fits only
+    // its own address.
+    if (!downloadAddress_.empty()) {
+        widenToMessage(window(), linkControl);
+        ::SetWindowTextW(linkControl, downloadAddress_.c_str());
+    }
     link_.attach(linkControl,
                  reinterpret_cast<HFONT>(::SendMessageW(linkControl, WM_GETFONT, 0, 0)));
     ::SetDlgItemTextW(window(), IDC_MISSING_MESSAGE, message_.c_str());

@@ -13,9 +13,6 @@ namespace velmar {
 
 class Launcher;
 
-// Where the dialog's link leads.
-inline constexpr wchar_t kJavaDownloadAddress[] = L"https://java.com/";
-
 // The message of the dialog: 206 (server VM) or 207 with the requirement
 // phrase of the version bounds.
 std::wstring missingRuntimeMessage(const Launcher& launcher);
@@ -26,8 +23,9 @@ std::wstring chosenFolderOf(const std::wstring& browsedPath);
 
 class MissingRuntimeDialog : public ModalDialog {
 public:
-    MissingRuntimeDialog(std::wstring message, int mode)
-        : message_(std::move(message)), mode_(mode)
+    // An empty address keeps the template's own link.
+    MissingRuntimeDialog(std::wstring message, int mode, std::wstring downloadAddress)
+        : message_(std::move(message)), mode_(mode), downloadAddress_(std::move(downloadAddress))
     {
     }
 
@@ -44,6 +42,7 @@ private:
 
     std::wstring message_;
     int mode_;
+    std::wstring downloadAddress_;
     std::wstring chosenFolder_;
     std::wstring pickedLibrary_;
     HyperlinkControl link_;

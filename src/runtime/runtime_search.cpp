@@ -100,10 +100,10 @@ bool askForRuntime(Launcher& launcher)
     // what is missing and ends as the dialog's Cancel does.
     if (isConsoleProgram()) {
         launcher.trace.line(L"runtime", {"no runtime found: said on standard error"});
-        ShowErrorBox(nullptr, missingRuntimeMessage(launcher) + L"\n" + kJavaDownloadAddress);
+        ShowErrorBox(nullptr, missingRuntimeMessage(launcher) + L"\n" + launcher.downloadAddress);
         return false;
     }
-    MissingRuntimeDialog dialog(missingRuntimeMessage(launcher), launcher.jvmType);
+    MissingRuntimeDialog dialog(missingRuntimeMessage(launcher), launcher.jvmType, launcher.downloadAddress);
     launcher.trace.line(L"runtime", {"no runtime found: asking the user"});
     if (!dialog.ask(::GetActiveWindow())) {
         launcher.trace.line(L"runtime", {"the user cancelled"});

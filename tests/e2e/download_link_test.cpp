@@ -17,6 +17,7 @@ namespace {
 
 constexpr DWORD kFailure = 0xFFFFFFFF;
 constexpr int kLink = 205;
+constexpr int kMessage = 203;
 constexpr COLORREF kLinkRed = RGB(255, 0, 0);
 constexpr COLORREF kVisitedGreen = RGB(0, 128, 0);
 constexpr const wchar_t* kColourKey = L"Software\\Microsoft\\Internet Explorer\\Settings";
@@ -129,6 +130,44 @@ TEST(DownloadLinkTest, OpensTheAddressOnClickSpaceAndEnterButNotOnAReleaseOffThe
     EXPECT_EQ(afterSpace, 2u);
     EXPECT_EQ(afterEnter, 3u);
     EXPECT_EQ(recorded(record), std::vector<std::wstring>(3, address));
+}
+
+// "Download Address" replaces the link: shown whole, beyond the width the
+// dialog's own address needs, and opened on a click.
+TEST(DownloadLinkTest, AGivenAddressIsShownWholeAndOpened)
+{
+    const std::wstring given = L"https://example.com/java/download?version=17&os=windows";
+    StubApp app;
+    app.writeIni({{L"Java Runtime Environment", L"JRE Path", std::nullopt},
+                  {L"Java Runtime Environment", L"Download Address", given}});
+    const std::wstring record = app.installation().path(L"opened.txt");
+    ScopedRegistryValue handler(HKEY_CLASSES_ROOT, kHttpsHandlerKey, L"",
+                                L"\"" + recorderPath() + L"\" \"" + record + L"\" \"%1\"");
+    std::wstring address;
+    LONG linkWidth = 0;
+    LONG messageRight = 0;
+    StubRun result = app.run({.arguments = L"-nosplash",
+                              .onWindow =
+                                  [&](HWND dialog, const WindowSeen&) {
+                                      HWND link = ::GetDlgItem(dialog, kLink);
+                                      address = controlText(dialog, kLink);
+                                      RECT linkRect{};
+                                      RECT messageRect{};
+                                      ::GetWindowRect(link, &linkRect);
+                                      ::GetWindowRect(::GetDlgItem(dialog, kMessage), &messageRect);
+                                      linkWidth = linkRect.right - linkRect.left;
+                                      messageRight = messageRect.right - linkRect.left;
+                                      press(link, pointAt(2, 2));
+                                      release(link, pointAt(2, 2));
+                                      waitUntil([&] { return !recorded(record).empty(); }, 10000);
+                                      pressButton(dialog, IDCANCEL);
+                                  },
+                              .timeoutMs = 90000});
+    ASSERT_FALSE(result.run.timedOut);
+    EXPECT_EQ(result.run.exitCode, kFailure);
+    EXPECT_EQ(address, given);
+    EXPECT_EQ(linkWidth, messageRight) << "the link keeps the width of the template's address";
+    EXPECT_EQ(recorded(record), std::vector<std::wstring>{given});
 }
 
 }  // namespace

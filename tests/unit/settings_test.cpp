@@ -21,6 +21,24 @@ TEST(DecodeJvmTypeTest, ComparesExactly)
     EXPECT_EQ(decodeJvmType(L""), 0);
 }
 
+TEST(DownloadAddressTest, TakesOnlyWebAddresses)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"https://adoptium.net/temurin/releases/?version=17", L"https://adoptium.net/temurin/releases/?version=17"},
+        {L"HTTP://intranet/java", L"HTTP://intranet/java"},
+        {L"", L"https://java.com/"},
+        {L"https://", L"https://java.com/"},
+        {L"ftp://example.com/jdk.zip", L"https://java.com/"},
+        // The shell would run these rather than show a page.
+        {L"C:\\Windows\\System32\\calc.exe", L"https://java.com/"},
+        {L"file:///C:/Windows/System32/calc.exe", L"https://java.com/"},
+        {L"httpsx://example.com", L"https://java.com/"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(downloadAddressFrom(text), expected) << ::testing::PrintToString(std::wstring(text));
+    }
+}
+
 struct SourceCase {
     const wchar_t* text;
     RuntimeKinds expected;
