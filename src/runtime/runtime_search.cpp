@@ -58,8 +58,8 @@ bool useLocalRuntime(Launcher& launcher)
 {
     const std::wstring home = findLocalRuntime(launcherFolder(), kThisBuild);
     if (home.empty()) {
-        launcher.trace.line(L"runtime", {"no local runtime: no bin\\java.dll beside the launcher or in ",
-                                         kThisBuild.localRuntimeFolder});
+        launcher.trace.line(L"runtime", {"no local runtime: no bin\\java.dll beside the launcher, in ",
+                                         kThisBuild.localRuntimeFolder, " or in its jre\\"});
         return false;
     }
     // A runtime shipped with the launcher is its own architecture by
@@ -140,8 +140,13 @@ std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& trait
     if (hasJavaDll(folder)) {
         return std::wstring(folder);
     }
-    std::wstring nested = std::wstring(folder) + std::wstring(traits.localRuntimeFolder);
-    return hasJavaDll(nested) ? nested : std::wstring();
+    const std::wstring nested = std::wstring(folder) + std::wstring(traits.localRuntimeFolder);
+    if (hasJavaDll(nested)) {
+        return nested;
+    }
+    // A JDK 8 copied there whole keeps its runtime one level down.
+    const std::wstring jdk8Runtime = nested + L"jre\\";
+    return hasJavaDll(jdk8Runtime) ? jdk8Runtime : std::wstring();
 }
 
 bool searchRuntime(Launcher& launcher)

@@ -28,8 +28,8 @@ bool searchRuntime(Launcher& launcher);
 std::wstring configuredRuntimeFolder(std::wstring_view setting, std::wstring_view launcherFolder);
 
 // The runtime shipped in a launcher folder: the folder itself when it holds
-// "bin\java.dll", else the build's local runtime subfolder when that does;
-// empty otherwise.
+// "bin\java.dll", else the build's local runtime subfolder when that does,
+// else that subfolder's "jre\" (a JDK 8 copied whole); empty otherwise.
 std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& traits);
 
 }  // namespace velmar

@@ -17,10 +17,25 @@ struct MistakeCase {
     const char* name;
     // Makes the mistake in a working installation.
     std::function<void(StubApp&)> make;
-    // The box's text; "%F" stands for the installation folder.
+    // The box's text; "%F" stands for the installation folder. Empty: the
+    // launcher copes, and the application starts without a box.
     std::wstring text;
     DWORD exitCode = kFailure;
 };
+
+// A JDK 8 copied whole beside the launcher: its runtime one level down,
+// and nothing that marks a runtime in the JDK's own bin\.
+void shipJdk8Layout(StubApp& app)
+{
+    const std::wstring local = sizeof(void*) == 8 ? L"jre64" : L"jre";
+    Installation& installation = app.installation();
+    const std::wstring moved = installation.path(L"jdk8-runtime");
+    ASSERT_TRUE(::MoveFileW(app.runtimeFolder().c_str(), moved.c_str()));
+    ASSERT_TRUE(::CreateDirectoryW(installation.path(local).c_str(), nullptr));
+    ASSERT_TRUE(::MoveFileW(moved.c_str(), installation.path(local + L"\\jre").c_str()));
+    installation.writeFile(local + L"\\jre\\bin\\java.dll", "");
+    app.writeIni({{L"Java Runtime Environment", L"JRE Path", std::nullopt}});
+}
 
 std::wstring withFolder(std::wstring text, const std::wstring& folder)
 {
@@ -44,6 +59,11 @@ TEST_P(PackagerMistakeTest, TheBoxSaysWhatToFix)
     const StubRun result = app.run({.arguments = L"-nosplash"});
     ASSERT_FALSE(result.run.timedOut);
     EXPECT_EQ(result.run.exitCode, GetParam().exitCode);
+    if (GetParam().text.empty()) {
+        EXPECT_TRUE(result.run.windows.empty());
+        EXPECT_TRUE(result.record.mainArguments.present);
+        return;
+    }
     ASSERT_EQ(result.run.messageBoxes().size(), 1u);
     EXPECT_EQ(result.run.messageBoxes().front().text, withFolder(GetParam().text, app.installation().folder()));
 }
@@ -53,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MistakeCase{"main_class_named_with_dots",
                     [](StubApp& app) { setIni(app, L"Java Runtime Environment", L"Main Class", L"com.acme.Main"); },
-                    L"Could not find the main class com.acme.Main.\n"}),
+                    L"Could not find the main class com.acme.Main.\n"},
+        MistakeCase{"jdk8_copied_whole_beside_the_launcher", shipJdk8Layout, L"", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -99,6 +99,8 @@ struct LocalCase {
     bool ownJavaDll;
     bool jre64JavaDll;
     bool jreJavaDll;
+    // A JDK 8 copied whole: its runtime in jre64\jre\ and jre\jre\.
+    bool nestedJavaDll;
     // Expected subfolder for the x86-64 and the x86 build; nullptr: none.
     const wchar_t* x64;
     const wchar_t* x86;
@@ -115,6 +117,8 @@ TEST_P(LocalRuntimeTest, PrefersTheOwnFolderThenTheBuildsSubfolder)
     makeRuntime(base, {}, c.ownJavaDll);
     makeRuntime(base + L"jre64\\", {}, c.jre64JavaDll);
     makeRuntime(base + L"jre\\", {}, c.jreJavaDll);
+    makeRuntime(base + L"jre64\\jre\\", {}, c.nestedJavaDll);
+    makeRuntime(base + L"jre\\jre\\", {}, c.nestedJavaDll);
     auto expected = [&](const wchar_t* sub) { return sub ? base + sub : std::wstring(); };
     EXPECT_EQ(findLocalRuntime(base, kX64Build), expected(c.x64));
     EXPECT_EQ(findLocalRuntime(base, kX86Build), expected(c.x86));
@@ -122,11 +126,13 @@ TEST_P(LocalRuntimeTest, PrefersTheOwnFolderThenTheBuildsSubfolder)
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, LocalRuntimeTest,
-    ::testing::Values(LocalCase{"own_folder_first", true, true, true, L"", L""},
-                      LocalCase{"jre64_and_jre", false, true, true, L"jre64\\", L"jre\\"},
-                      LocalCase{"only_jre64", false, true, false, L"jre64\\", nullptr},
-                      LocalCase{"only_jre", false, false, true, nullptr, L"jre\\"},
-                      LocalCase{"none", false, false, false, nullptr, nullptr}),
+    ::testing::Values(LocalCase{"own_folder_first", true, true, true, true, L"", L""},
+                      LocalCase{"jre64_and_jre", false, true, true, false, L"jre64\\", L"jre\\"},
+                      LocalCase{"only_jre64", false, true, false, false, L"jre64\\", nullptr},
+                      LocalCase{"only_jre", false, false, true, false, nullptr, L"jre\\"},
+                      LocalCase{"jdk8_copied_whole", false, false, false, true, L"jre64\\jre\\", L"jre\\jre\\"},
+                      LocalCase{"a_runtime_before_its_nested_jre", false, true, true, true, L"jre64\\", L"jre\\"},
+                      LocalCase{"none", false, false, false, false, nullptr, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A runtime shipped beside the launcher, which here is this test program.
