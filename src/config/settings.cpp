@@ -192,7 +192,10 @@ bool loadSettings(Launcher& launcher)
     launcher.overrideWorkingDir = settingIs(settings, kOverrideWorkingDirKey, L"Yes");
     launcher.systemPath = readSetting(settings, kSystemPathKey);
     launcher.libraryPath = readSetting(settings, kLibraryPathKey);
-    launcher.pairProduct = readSetting(settings, kPairProductKey);
+    // Relative to the launcher, so that a folder unzipped anywhere and
+    // started from anywhere finds its pair.
+    const std::wstring pairProduct = readSetting(settings, kPairProductKey);
+    launcher.pairProduct = pairProduct.empty() ? pairProduct : launcherRelativePath(pairProduct, launcherFolder());
     launcher.pairReturnCode = settingIs(settings, kPairReturnCodeKey, L"Yes");
     return true;
 }

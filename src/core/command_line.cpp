@@ -94,8 +94,9 @@ DWORD RelaunchPair(const Launcher& launcher)
         if (launcher.trace.on()) {
             launcher.trace.line(L"pair", {"the pair did not start: error ", decimalText(error)});
         }
+        // The path tried is what the packager needs to see to fix it.
         ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
-                           LoadMessage(IDS_PAIR_NOT_STARTED), error);
+                           LoadMessage(IDS_PAIR_NOT_STARTED) + L" " + launcher.pairProduct, error);
         return kFailureExitCode;
     }
     UniqueHandle processHandle(process.hProcess);

@@ -120,16 +120,9 @@ bool askForRuntime(Launcher& launcher)
 
 std::wstring configuredRuntimeFolder(std::wstring_view setting, std::wstring_view launcherFolder)
 {
-    if (isAbsolutePath(setting) || launcherFolder.empty()) {
-        return withTrailingBackslash(std::wstring(setting));
-    }
-    while (setting.starts_with(L'\\')) {
-        setting.remove_prefix(1);
-    }
-    const std::wstring joined = std::wstring(launcherFolder) + std::wstring(setting);
-    // "..\jre" and ".\jre" are resolved here, so the path the runtime and
-    // its children see names the folder plainly.
-    return withTrailingBackslash(fullPathOf(joined).value_or(joined));
+    // "..\jre" and ".\jre" are resolved, so the path the runtime and its
+    // children see names the folder plainly.
+    return withTrailingBackslash(launcherRelativePath(setting, launcherFolder));
 }
 
 std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& traits)

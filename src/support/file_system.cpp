@@ -227,6 +227,18 @@ bool isAbsolutePath(std::wstring_view path)
     return path.size() >= 2 && ((path[0] == L'\\' && path[1] == L'\\') || path[1] == L':');
 }
 
+std::wstring launcherRelativePath(std::wstring_view setting, std::wstring_view launcherFolder)
+{
+    if (isAbsolutePath(setting) || launcherFolder.empty()) {
+        return std::wstring(setting);
+    }
+    while (setting.starts_with(L'\\')) {
+        setting.remove_prefix(1);
+    }
+    const std::wstring joined = std::wstring(launcherFolder) + std::wstring(setting);
+    return fullPathOf(joined).value_or(joined);
+}
+
 std::vector<std::wstring> splitPath(std::wstring_view path)
 {
     std::wstring root;

@@ -88,6 +88,12 @@ bool isUncPath(std::wstring_view path);
 // Two leading backslashes, or ":" as the second character.
 bool isAbsolutePath(std::wstring_view path);
 
+// A path from the INI file: an absolute one as written; any other below the
+// launcher's folder (leading "\" included, as "Class Path" reads
+// "\lib\*.jar"), with "." and ".." resolved, so that what the launcher
+// starts or loads does not depend on the current directory.
+std::wstring launcherRelativePath(std::wstring_view setting, std::wstring_view launcherFolder);
+
 // The signature of GetShortPathNameW. Wine finds paths of any length
 // without the long-path prefix, so a test can put a stricter function in
 // its place.

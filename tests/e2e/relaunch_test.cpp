@@ -77,10 +77,11 @@ protected:
                                (passCode ? L"Pair Return Code=yES\r\n" : L""));
     }
 
-    RunResult run(const wchar_t* arguments = L"doc.txt \"two words\"")
+    RunResult run(const wchar_t* arguments = L"doc.txt \"two words\"", const std::wstring& currentDirectory = {})
     {
         RunOptions options;
         options.arguments = arguments;
+        options.currentDirectory = currentDirectory;
         options.environment = {{L"VELMAR_PROBE_RECORD", record()}, {L"VELMAR_PROBE_EXIT", L"7"}};
         return runLauncher(installation_, options);
     }
@@ -154,8 +155,23 @@ TEST_F(RelaunchTest, AMissingPairIsReported)
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, kFailure);
     ASSERT_EQ(result.messageBoxes().size(), 1u);
-    EXPECT_EQ(result.messageBoxes().front().text,
-              L"Windows exception: failed to start the paired launcher (errno = 2).\n");
+    EXPECT_EQ(result.messageBoxes().front().text, L"Windows exception: failed to start the paired launcher "
+                                                       + installation_.path(L"pair\\missing.exe") + L" (errno = 2).\n");
+}
+
+// A relative "Pair Product" lies below the launcher's folder, as "Class
+// Path" does: an unzipped folder finds its pair from any current directory.
+TEST_F(RelaunchTest, ARelativePairIsFoundFromAnyCurrentDirectory)
+{
+    install(peImage(kOtherMachine), L"pair\\pair.exe", true);
+    installation_.writeIni(L"[Java Runtime Environment]\r\nMain Class=a.b.Main\r\nJRE Path=" + installation_.path(L"rt")
+                           + L"\r\n[Application]\r\nPair Product=pair\\pair.exe\r\nPair Return Code=Yes\r\n");
+    for (const std::wstring& start : {installation_.folder(), installation_.path(L"rt")}) {
+        const RunResult result = run(L"doc.txt", start);
+        ASSERT_FALSE(result.timedOut);
+        EXPECT_EQ(result.exitCode, 7u) << "started in " << ::testing::PrintToString(start);
+        EXPECT_TRUE(result.windows.empty());
+    }
 }
 
 TEST_F(RelaunchTest, ALibraryOfTheOwnMachineOrNoLibraryAtAllStaysHere)
