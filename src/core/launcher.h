@@ -93,6 +93,9 @@ public:
     // "Download Address": where "JRE Not Found" sends the user for Java.
     std::wstring downloadAddress;
     std::wstring libraryPath;
+    // Added to "could not find the main class" when "Class Path" entries
+    // found no file: the class path searched and those entries.
+    std::wstring classPathNote;
     InstanceState instance;
     std::wstring outputFile;
     std::wstring errorFile;

@@ -13,17 +13,19 @@ std::wstring_view folderPart(std::wstring_view path)
     return slash == std::wstring_view::npos ? std::wstring_view() : path.substr(0, slash + 1);
 }
 
-void appendMatches(const ClassPathSearch& search, std::wstring& classPath)
+// False when nothing matched.
+bool appendMatches(const ClassPathSearch& search, std::wstring& classPath)
 {
     // No sorting: the class path keeps the order the file system lists.
     WIN32_FIND_DATAW data{};
     UniqueFindHandle handle(::FindFirstFileW(longPathForm(search.pattern).c_str(), &data));
     if (!handle) {
-        return;
+        return false;
     }
     do {
         classPath.append(search.prefix).append(data.cFileName).push_back(L';');
     } while (::FindNextFileW(handle.get(), &data));
+    return true;
 }
 
 }  // namespace
@@ -45,18 +47,20 @@ ClassPathSearch classPathSearchFor(std::wstring_view entry, std::wstring_view la
     return {pattern, std::wstring(launcherFolder) + std::wstring(folderPart(entry))};
 }
 
-std::wstring buildClassPath(const std::vector<std::wstring>& entries,
-                            std::wstring_view launcherFolder)
+BuiltClassPath buildClassPath(const std::vector<std::wstring>& entries, std::wstring_view launcherFolder)
 {
-    std::wstring classPath;
+    BuiltClassPath built;
     for (const std::wstring& entry : entries) {
         if (classifyClassPathEntry(entry) == ClassPathEntryKind::Absolute) {
-            classPath.append(entry).push_back(L';');
-        } else {
-            appendMatches(classPathSearchFor(entry, launcherFolder), classPath);
+            built.text.append(entry).push_back(L';');
+            continue;
+        }
+        ClassPathSearch search = classPathSearchFor(entry, launcherFolder);
+        if (!appendMatches(search, built.text)) {
+            built.unmatched.push_back({entry, std::move(search.pattern)});
         }
     }
-    return classPath;
+    return built;
 }
 
 }  // namespace velmar

@@ -24,10 +24,23 @@ struct ClassPathSearch {
 // to the launcher folder as written, so relative entries start with "\".
 ClassPathSearch classPathSearchFor(std::wstring_view entry, std::wstring_view launcherFolder);
 
+// An entry that found no file, and the pattern it was looked for as.
+struct UnmatchedEntry {
+    std::wstring entry;
+    std::wstring pattern;
+
+    bool operator==(const UnmatchedEntry&) const = default;
+};
+
+struct BuiltClassPath {
+    std::wstring text;
+    std::vector<UnmatchedEntry> unmatched;
+};
+
 // The class path of the given (already expanded) entries, each followed by
 // ";". Wildcard and relative entries list what the file system finds, in
-// its order; an entry that finds nothing adds nothing.
-std::wstring buildClassPath(const std::vector<std::wstring>& entries,
-                            std::wstring_view launcherFolder);
+// its order; an entry that finds nothing adds nothing and is listed as
+// unmatched, so that the packager can be told which one it was.
+BuiltClassPath buildClassPath(const std::vector<std::wstring>& entries, std::wstring_view launcherFolder);
 
 }  // namespace velmar

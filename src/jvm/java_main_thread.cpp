@@ -69,7 +69,9 @@ void reportUnloadedMainClass(const Launcher& launcher, JNIEnv* env)
     LocalRef<jthrowable> thrown(env, env->ExceptionOccurred());
     describePendingException(env);
     if (thrown && isInstanceOfClass(env, thrown.get(), "java/lang/NoClassDefFoundError")) {
-        ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_FOUND, dottedName(launcher.mainClass));
+        const std::wstring text =
+            FormatMessageText(LoadMessage(IDS_MAIN_CLASS_NOT_FOUND), {dottedName(launcher.mainClass)});
+        ShowErrorBox(launcher.splash.window, text + launcher.classPathNote);
         return;
     }
     reportMainClassNotLoaded(launcher, env, thrown.get());

@@ -18,30 +18,63 @@ namespace {
 
 // The entries of a path list key, expanded, then looked up as "Class
 // Path" entries are; relative entries bring their own leading backslash.
-std::wstring readPathList(const IniFile& ini, const SettingKey& key, std::wstring_view launcherPath)
+BuiltClassPath readPathList(const Launcher& launcher, const IniFile& ini, const SettingKey& key,
+                            std::wstring_view launcherPath)
 {
     std::vector<std::wstring> entries = splitList(readSetting(ini, key));
     for (std::wstring& entry : entries) {
         entry = expandEnvironment(entry);
     }
     const std::wstring folder = executableFolder(launcherPath);
-    return buildClassPath(entries, cutAtLastBackslash(folder));
+    BuiltClassPath built = buildClassPath(entries, cutAtLastBackslash(folder));
+    for (const UnmatchedEntry& unmatched : built.unmatched) {
+        launcher.trace.line(L"vm", {"\"", key.name, "\" entry ", unmatched.entry, " matched no file (looked for as ",
+                                    unmatched.pattern, ")"});
+    }
+    return built;
 }
 
-std::wstring readClassPath(const IniFile& ini, std::wstring_view launcherPath)
+BuiltClassPath readClassPath(const Launcher& launcher, const IniFile& ini, std::wstring_view launcherPath)
 {
-    std::wstring classPath = readPathList(ini, kClassPathKey, launcherPath);
+    BuiltClassPath classPath = readPathList(launcher, ini, kClassPathKey, launcherPath);
     if (settingIs(ini, kEmbeddedJarKey, L"Yes")) {
-        classPath.insert(0, std::wstring(launcherPath) + L";");
+        classPath.text.insert(0, std::wstring(launcherPath) + L";");
     }
     return classPath;
+}
+
+// Message 240: each entry that found nothing with the path it was looked
+// for as, where a missing leading "\" or a misspelt folder shows.
+std::wstring unmatchedEntriesText(const std::vector<UnmatchedEntry>& unmatched)
+{
+    std::wstring lines;
+    for (const UnmatchedEntry& entry : unmatched) {
+        lines += lines.empty() ? L"" : L"\n";
+        lines += FormatMessageText(LoadMessage(IDS_CLASS_PATH_ENTRY_UNMATCHED), {entry.entry, entry.pattern});
+    }
+    return FormatMessageText(LoadMessage(IDS_CLASS_PATH_UNMATCHED), {lines});
+}
+
+// What a later "could not find the main class" adds when entries of the
+// class path found nothing: where it looked, and what was missing.
+std::wstring classPathNote(const BuiltClassPath& classPath)
+{
+    if (classPath.unmatched.empty()) {
+        return {};
+    }
+    std::wstring searched = classPath.text;
+    if (!searched.empty()) {
+        searched.pop_back();  // the separator after the last entry
+    }
+    return FormatMessageText(LoadMessage(IDS_CLASS_PATH_SEARCHED), {searched}) + L"\n"
+           + unmatchedEntriesText(classPath.unmatched);
 }
 
 // What java's --module gives the VM: the module path (none for a module
 // of the runtime's own image) and the module to resolve as the root.
 bool appendModuleOptions(Launcher& launcher, const IniFile& ini, std::wstring_view launcherPath)
 {
-    std::wstring modulePath = readPathList(ini, kModulePathKey, launcherPath);
+    std::wstring modulePath = readPathList(launcher, ini, kModulePathKey, launcherPath).text;
     if (!modulePath.empty()) {
         modulePath.pop_back();  // the separator after the last entry
         if (!appendPathListOption(launcher, L"--module-path=", modulePath)) {
@@ -88,16 +121,20 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
         return OptionAssembly::incomplete;
     }
     const LayeredIniFile& ini = *settings;
-    std::wstring classPath = readClassPath(ini, *launcherPath);
-    // A modular application may have no class path at all.
-    if (classPath.empty() && launcher.mainModule.empty()) {
-        ShowErrorBox(launcher.splash.window, IDS_NO_CLASS_PATH);
+    const BuiltClassPath classPath = readClassPath(launcher, ini, *launcherPath);
+    launcher.classPathNote = classPathNote(classPath);
+    // A modular application may have no class path at all. Entries that
+    // found nothing are named: the key was set, just not right.
+    if (classPath.text.empty() && launcher.mainModule.empty()) {
+        ShowErrorBox(launcher.splash.window, classPath.unmatched.empty()
+                                                 ? LoadMessage(IDS_NO_CLASS_PATH)
+                                                 : unmatchedEntriesText(classPath.unmatched));
         return OptionAssembly::incomplete;
     }
     // The entries were expanded before the file system was asked; the names
     // it returned are taken literally, so the class path is not expanded
     // again.
-    if (!classPath.empty() && !appendPathListOption(launcher, L"-Djava.class.path=", classPath)) {
+    if (!classPath.text.empty() && !appendPathListOption(launcher, L"-Djava.class.path=", classPath.text)) {
         return OptionAssembly::failed;
     }
     if (!launcher.mainModule.empty() && !appendModuleOptions(launcher, ini, *launcherPath)) {

@@ -60,3 +60,8 @@
 #define IDS_NOT_HANDED_OVER 237
 // Added to 210 when the launcher INI file is not there.
 #define IDS_INI_FILE_MISSING 238
+// "Class Path" entries that found no file: instead of 209 when none found
+// one, and after 215 (with the class path searched) when some did not.
+#define IDS_CLASS_PATH_UNMATCHED 240
+#define IDS_CLASS_PATH_ENTRY_UNMATCHED 241
+#define IDS_CLASS_PATH_SEARCHED 242

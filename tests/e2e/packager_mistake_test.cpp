@@ -74,7 +74,18 @@ INSTANTIATE_TEST_SUITE_P(
         MistakeCase{"main_class_named_with_dots",
                     [](StubApp& app) { setIni(app, L"Java Runtime Environment", L"Main Class", L"com.acme.Main"); },
                     L"Could not find the main class com.acme.Main.\n"},
-        MistakeCase{"jdk8_copied_whole_beside_the_launcher", shipJdk8Layout, L"", 0}),
+        MistakeCase{"jdk8_copied_whole_beside_the_launcher", shipJdk8Layout, L"", 0},
+        // The application itself is found without a class path here.
+        MistakeCase{"class_path_without_its_leading_backslash",
+                    [](StubApp& app) { setIni(app, L"Class Path", L"Class Path", L"lib\\*.jar"); },
+                    L"No file matches these entries of \"Class Path\":\nlib\\*.jar (looked for as %Flib\\*.jar)", 0},
+        MistakeCase{"main_class_in_a_jar_that_is_not_there",
+                    [](StubApp& app) {
+                        setIni(app, L"Class Path", L"Class Path", L"\\app.jar;\\lib\\acme.jar");
+                        setIni(app, L"Java Runtime Environment", L"Main Class", L"com.acme.Main");
+                    },
+                    L"Could not find the main class com.acme.Main.\nThe class path searched: %F\\app.jar\n"
+                    L"No file matches these entries of \"Class Path\":\n\\lib\\acme.jar (looked for as %F\\lib\\acme.jar)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

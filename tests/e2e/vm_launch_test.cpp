@@ -180,7 +180,9 @@ TEST(ClassPathTest, MissingClassPathIsReportedAndTheVmStillStarts)
     StubRun result = app.run({.arguments = L"-nosplash"});
     ASSERT_FALSE(result.run.timedOut);
     ASSERT_EQ(result.run.windows.size(), 1u);
-    EXPECT_EQ(result.run.windows.front().text, L"Java Class Path was not specified in INI file.");
+    EXPECT_EQ(result.run.windows.front().text, L"No file matches these entries of \"Class Path\":\n\\nothing\\*.jar (looked for as "
+                                                   + app.installation().path(L"nothing\\*.jar") + L")\n\\missing.jar (looked for as "
+                                                   + app.installation().path(L"missing.jar") + L")");
     EXPECT_EQ(result.record.createResult, 0L);
     EXPECT_EQ(result.record.options, (std::vector<std::string>{"abort", "exit"}))
         << "no class path, no VM parameters";

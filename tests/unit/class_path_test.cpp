@@ -55,15 +55,22 @@ TEST(BuildClassPathTest, ListsWhatTheFileSystemFindsAndTakesAbsoluteEntriesAsWri
     testing::writeUnicodeFileAt(app / L"App.jar", L"");
     std::wstring lib = app.path() + L"\\lib\\";
 
-    std::wstring classPath = buildClassPath(
+    const BuiltClassPath built = buildClassPath(
         {L"\\lib\\*.jar", L"\\app.jar", L"C:\\Shared\\util.jar", L"\\missing.jar"}, app.path());
+    const std::wstring& classPath = built.text;
 
     // The two jars in whatever order the system lists them, then the rest.
     const std::wstring ab = lib + L"a.jar;" + lib + L"b.jar;";
     const std::wstring ba = lib + L"b.jar;" + lib + L"a.jar;";
     const std::wstring rest = app.path() + L"\\App.jar;C:\\Shared\\util.jar;";
     EXPECT_TRUE(classPath == ab + rest || classPath == ba + rest) << ::testing::PrintToString(classPath);
-    EXPECT_EQ(buildClassPath({L"\\nothing\\*.jar", L"lib\\a.jar"}, app.path()), L"");
+    EXPECT_EQ(built.unmatched, (std::vector<UnmatchedEntry>{{L"\\missing.jar", app.path() + L"\\missing.jar"}}));
+
+    // Without its leading "\" an entry is looked for beside the folder's name.
+    const BuiltClassPath none = buildClassPath({L"\\nothing\\*.jar", L"lib\\a.jar"}, app.path());
+    EXPECT_EQ(none.text, L"");
+    EXPECT_EQ(none.unmatched, (std::vector<UnmatchedEntry>{{L"\\nothing\\*.jar", app.path() + L"\\nothing\\*.jar"},
+                                                           {L"lib\\a.jar", app.path() + L"lib\\a.jar"}}));
 }
 
 }  // namespace
