@@ -62,6 +62,6 @@
 #define IDS_INI_FILE_MISSING 238
 // "Class Path" entries that found no file: instead of 209 when none found
 // one, and after 215 (with the class path searched) when some did not.
-#define IDS_CLASS_PATH_UNMATCHED 240
-#define IDS_CLASS_PATH_ENTRY_UNMATCHED 241
-#define IDS_CLASS_PATH_SEARCHED 242
+#define IDS_CLASS_PATH_UNMATCHED 241
+#define IDS_CLASS_PATH_ENTRY_UNMATCHED 242
+#define IDS_CLASS_PATH_SEARCHED 243
