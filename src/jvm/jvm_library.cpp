@@ -8,7 +8,6 @@
 #include "support/text.h"
 
 #include <atomic>
-#include <cstring>
 
 namespace velmar {
 
@@ -45,11 +44,8 @@ void traceOptions(const Trace& trace, const std::vector<JavaVMOption>& options)
 {
     const UINT codePage = vmOptionCodePage();
     for (const JavaVMOption& option : options) {
-        const int length = static_cast<int>(std::strlen(option.optionString));
-        std::wstring text(static_cast<size_t>(length), L'\0');
-        text.resize(static_cast<size_t>(
-            ::MultiByteToWideChar(codePage, 0, option.optionString, length, text.data(), length)));
-        trace.line(L"vm", {"option ", text, option.extraInfo != nullptr ? " (hook)" : ""});
+        trace.line(L"vm", {"option ", fromCodePage(option.optionString, codePage),
+                           option.extraInfo != nullptr ? " (hook)" : ""});
     }
 }
 
