@@ -4,6 +4,7 @@
 #include "core/messages.h"
 #include "jvm/stream_redirection.h"
 #include "jvm/option_encoding.h"
+#include "jvm/vm_output.h"
 #include "resources/resource.h"
 #include "support/text.h"
 
@@ -95,7 +96,10 @@ bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
 std::vector<JavaVMOption> vmOptionsFor(std::vector<std::string>& jvmOptions)
 {
     std::vector<JavaVMOption> options;
-    options.reserve(jvmOptions.size() + 2);
+    options.reserve(jvmOptions.size() + 3);
+    // The VM takes each hook when it reaches it in the list, and reports an
+    // option it refuses at once: the printing hook must come before them.
+    options.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&vmPrintHook)});
     for (std::string& option : jvmOptions) {
         options.push_back({option.data(), nullptr});
     }
@@ -137,14 +141,27 @@ bool CreateJvm(Launcher& launcher)
     if (launcher.trace.on()) {
         traceOptions(launcher.trace, options);
     }
-    jint result = launcher.createJavaVm(&vm, &env, &args);
+    jint result = JNI_OK;
+    std::wstring reason;
+    {
+        // Only what the creation prints; afterwards the VM's output is the
+        // application's, and standard error's alone.
+        VmCreationOutput printed;
+        result = launcher.createJavaVm(&vm, &env, &args);
+        if (result != JNI_OK) {
+            reason = printedReason(printed.text());
+        }
+    }
     if (result != JNI_OK) {
         if (launcher.trace.on()) {
             launcher.trace.line(L"vm", {"JNI_CreateJavaVM failed with ", decimalText(result)});
         }
-        UINT reason = creationFailureReason(result);
-        ReportTwoStrings(launcher.splash.window, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED),
-                         reason != 0 ? LoadMessage(reason) : std::wstring());
+        // What the VM said names the cause; the result code only its kind.
+        if (reason.empty()) {
+            const UINT id = creationFailureReason(result);
+            reason = id != 0 ? LoadMessage(id) : std::wstring();
+        }
+        ReportTwoStrings(launcher.splash.window, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED), reason);
         return false;
     }
     launcher.jniEnv = static_cast<JNIEnv*>(env);

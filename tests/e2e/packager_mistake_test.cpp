@@ -53,7 +53,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MistakeCase{"main_class_named_with_dots",
                     [](StubApp& app) { setIni(app, L"Java Runtime Environment", L"Main Class", L"com.acme.Main"); },
-                    L"Could not find the main class com.acme.Main.\n"}),
+                    L"Could not find the main class com.acme.Main.\n"},
+        // An unquoted path with a blank is two options; the VM names the one it refused.
+        MistakeCase{"vm_option_split_by_a_blank",
+                    [](StubApp& app) {
+                        setIni(app, L"Java Runtime Environment", L"Virtual Machine Parameters",
+                               L"-Dx=1 C:\\B\u00fcro\\hello.txt");
+                    },
+                    L"JNI exception: failed to create the Java VM\nReason: Unrecognized option: "
+                    L"C:\\B\u00fcro\\hello.txt.\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
