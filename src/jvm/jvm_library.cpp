@@ -6,6 +6,7 @@
 #include "jvm/option_encoding.h"
 #include "jvm/vm_output.h"
 #include "resources/resource.h"
+#include "runtime/jvm_location.h"
 #include "support/text.h"
 
 #include <atomic>
@@ -63,6 +64,22 @@ void reportMissingEntryPoint(const Launcher& launcher)
                        LoadMessage(IDS_NO_CREATE_JAVA_VM), error);
 }
 
+// Message 222, and for a library the system calls no program for this
+// process, what its header says it is when that is the other build's kind.
+void reportUnloadableLibrary(const Launcher& launcher, const std::wstring& path, DWORD error)
+{
+    std::wstring text = FormatMessageText(LoadMessage(IDS_VM_LIBRARY_NOT_LOADED), {path, static_cast<long>(error)});
+    if (error == ERROR_BAD_EXE_FORMAT) {
+        if (const std::optional<WORD> machine = libraryMachine(path)) {
+            const std::wstring advice = otherArchitectureAdvice(*machine, kThisBuild, launcher.localRuntimeChosen);
+            if (!advice.empty()) {
+                text += L"\n" + advice;
+            }
+        }
+    }
+    ShowErrorBox(launcher.splash.window, text);
+}
+
 }  // namespace
 
 bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
@@ -75,7 +92,7 @@ bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
         if (launcher.trace.on()) {
             launcher.trace.line(L"vm", {"LoadLibrary failed with error ", decimalText(error)});
         }
-        ReportWindowsError(launcher.splash.window, IDS_VM_LIBRARY_NOT_LOADED, path, error);
+        reportUnloadableLibrary(launcher, path, error);
         return false;
     }
     launcher.createJavaVm = procedure<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");

@@ -60,3 +60,8 @@
 #define IDS_NOT_HANDED_OVER 237
 // Added to 210 when the launcher INI file is not there.
 #define IDS_INI_FILE_MISSING 238
+// Added to 222 when the VM library is one of the other processor
+// architecture: chosen by a setting or a search, or shipped beside the
+// launcher.
+#define IDS_OTHER_ARCHITECTURE_RUNTIME 239
+#define IDS_OTHER_ARCHITECTURE_LOCAL_RUNTIME 240
