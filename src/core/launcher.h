@@ -109,6 +109,9 @@ public:
     bool overrideWorkingDir = false;
     size_t javaThreadStackSize = 0;
     bool relaunchPair = false;
+    // The runtime is the one shipped beside the launcher (jre\ or jre64\),
+    // which is never handed to the pair.
+    bool localRuntimeChosen = false;
     CreateJavaVmFunction createJavaVm = nullptr;
     GetDefaultInitArgsFunction getDefaultInitArgs = nullptr;
     FindBootClassFunction findBootClass = nullptr;

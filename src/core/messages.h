@@ -47,7 +47,7 @@ std::wstring FormatMessageText(std::wstring_view format,
 // A console program writes the text to its standard error instead (IDOK).
 int ShowErrorBox(HWND owner, MessageRef text, std::optional<MessageRef> caption = std::nullopt);
 
-// "format id, one string, an error number" (202 with a detail text, 222).
+// "format id, one string, an error number" (202 with a detail text).
 int ReportWindowsError(HWND owner, UINT formatId, std::wstring_view detail, DWORD errorNumber);
 // "format id, two strings" (203).
 int ReportTwoStrings(HWND owner, UINT formatId, std::wstring_view first, std::wstring_view second);

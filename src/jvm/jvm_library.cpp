@@ -4,11 +4,12 @@
 #include "core/messages.h"
 #include "jvm/stream_redirection.h"
 #include "jvm/option_encoding.h"
+#include "jvm/vm_output.h"
 #include "resources/resource.h"
+#include "runtime/jvm_location.h"
 #include "support/text.h"
 
 #include <atomic>
-#include <cstring>
 
 namespace velmar {
 
@@ -45,11 +46,8 @@ void traceOptions(const Trace& trace, const std::vector<JavaVMOption>& options)
 {
     const UINT codePage = vmOptionCodePage();
     for (const JavaVMOption& option : options) {
-        const int length = static_cast<int>(std::strlen(option.optionString));
-        std::wstring text(static_cast<size_t>(length), L'\0');
-        text.resize(static_cast<size_t>(
-            ::MultiByteToWideChar(codePage, 0, option.optionString, length, text.data(), length)));
-        trace.line(L"vm", {"option ", text, option.extraInfo != nullptr ? " (hook)" : ""});
+        trace.line(L"vm", {"option ", fromCodePage(option.optionString, codePage),
+                           option.extraInfo != nullptr ? " (hook)" : ""});
     }
 }
 
@@ -66,6 +64,22 @@ void reportMissingEntryPoint(const Launcher& launcher)
                        LoadMessage(IDS_NO_CREATE_JAVA_VM), error);
 }
 
+// Message 222, and for a library the system calls no program for this
+// process, what its header says it is when that is the other build's kind.
+void reportUnloadableLibrary(const Launcher& launcher, const std::wstring& path, DWORD error)
+{
+    std::wstring text = FormatMessageText(LoadMessage(IDS_VM_LIBRARY_NOT_LOADED), {path, static_cast<long>(error)});
+    if (error == ERROR_BAD_EXE_FORMAT) {
+        if (const std::optional<WORD> machine = libraryMachine(path)) {
+            const std::wstring advice = otherArchitectureAdvice(*machine, kThisBuild, launcher.localRuntimeChosen);
+            if (!advice.empty()) {
+                text += L"\n" + advice;
+            }
+        }
+    }
+    ShowErrorBox(launcher.splash.window, text);
+}
+
 }  // namespace
 
 bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
@@ -78,7 +92,7 @@ bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
         if (launcher.trace.on()) {
             launcher.trace.line(L"vm", {"LoadLibrary failed with error ", decimalText(error)});
         }
-        ReportWindowsError(launcher.splash.window, IDS_VM_LIBRARY_NOT_LOADED, path, error);
+        reportUnloadableLibrary(launcher, path, error);
         return false;
     }
     launcher.createJavaVm = procedure<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");
@@ -99,7 +113,10 @@ bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
 std::vector<JavaVMOption> vmOptionsFor(std::vector<std::string>& jvmOptions)
 {
     std::vector<JavaVMOption> options;
-    options.reserve(jvmOptions.size() + 2);
+    options.reserve(jvmOptions.size() + 3);
+    // The VM takes each hook when it reaches it in the list, and reports an
+    // option it refuses at once: the printing hook must come before them.
+    options.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&vmPrintHook)});
     for (std::string& option : jvmOptions) {
         options.push_back({option.data(), nullptr});
     }
@@ -141,14 +158,27 @@ bool CreateJvm(Launcher& launcher)
     if (launcher.trace.on()) {
         traceOptions(launcher.trace, options);
     }
-    jint result = launcher.createJavaVm(&vm, &env, &args);
+    jint result = JNI_OK;
+    std::wstring reason;
+    {
+        // Only what the creation prints; afterwards the VM's output is the
+        // application's, and standard error's alone.
+        VmCreationOutput printed;
+        result = launcher.createJavaVm(&vm, &env, &args);
+        if (result != JNI_OK) {
+            reason = printedReason(printed.text());
+        }
+    }
     if (result != JNI_OK) {
         if (launcher.trace.on()) {
             launcher.trace.line(L"vm", {"JNI_CreateJavaVM failed with ", decimalText(result)});
         }
-        UINT reason = creationFailureReason(result);
-        ReportTwoStrings(launcher.splash.window, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED),
-                         reason != 0 ? LoadMessage(reason) : std::wstring());
+        // What the VM said names the cause; the result code only its kind.
+        if (reason.empty()) {
+            const UINT id = creationFailureReason(result);
+            reason = id != 0 ? LoadMessage(id) : std::wstring();
+        }
+        ReportTwoStrings(launcher.splash.window, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED), reason);
         return false;
     }
     launcher.jniEnv = static_cast<JNIEnv*>(env);

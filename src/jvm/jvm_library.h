@@ -17,8 +17,9 @@ class Launcher;
 // may be missing. The library stays loaded, also after a failure.
 bool BindJvmLibrary(Launcher& launcher, const std::wstring& path);
 
-// The options JNI_CreateJavaVM gets: `jvmOptions` in order, then the two
-// hooks. The strings stay owned by `jvmOptions`.
+// The options JNI_CreateJavaVM gets: the "vfprintf" hook, `jvmOptions` in
+// order, then the "abort" and "exit" hooks. The strings stay owned by
+// `jvmOptions`.
 std::vector<JavaVMOption> vmOptionsFor(std::vector<std::string>& jvmOptions);
 
 // String id of the reason shown for a failed creation; 0 for a result the
@@ -26,7 +27,9 @@ std::vector<JavaVMOption> vmOptionsFor(std::vector<std::string>& jvmOptions);
 UINT creationFailureReason(jint result);
 
 // Creates the VM on the calling thread (which becomes the Java main
-// thread) and redirects the standard streams; message 203 on failure.
+// thread) and redirects the standard streams. On failure, message 203 with
+// what the VM printed while it was being created as the reason, or the
+// reason of its result code when it printed nothing.
 bool CreateJvm(Launcher& launcher);
 
 // Destroys the VM if there is one; waits for its non-daemon threads.

@@ -60,6 +60,11 @@
 #define IDS_NOT_HANDED_OVER 237
 // Added to 210 when the launcher INI file is not there.
 #define IDS_INI_FILE_MISSING 238
+// Added to 222 when the VM library is one of the other processor
+// architecture: chosen by a setting or a search, or shipped beside the
+// launcher.
+#define IDS_OTHER_ARCHITECTURE_RUNTIME 239
+#define IDS_OTHER_ARCHITECTURE_LOCAL_RUNTIME 240
 // "Class Path" entries that found no file: instead of 209 when none found
 // one, and after 215 (with the class path searched) when some did not.
 #define IDS_CLASS_PATH_UNMATCHED 241

@@ -1,6 +1,8 @@
 #include "runtime/jvm_location.h"
 
 #include "core/launcher.h"
+#include "core/messages.h"
+#include "resources/resource.h"
 #include "support/file_system.h"
 #include "support/handles.h"
 #include "support/trace.h"
@@ -153,6 +155,23 @@ std::optional<WORD> imageMachine(std::span<const unsigned char> image)
 bool belongsToOtherArchitecture(WORD machine, const BuildTraits& traits)
 {
     return (machine == kMachineI386) == traits.relaunchWhenI386;
+}
+
+std::wstring otherArchitectureAdvice(WORD machine, const BuildTraits& traits, bool localRuntime)
+{
+    if ((machine != kMachineI386 && machine != IMAGE_FILE_MACHINE_AMD64)
+        || !belongsToOtherArchitecture(machine, traits)) {
+        return {};
+    }
+    const long runtimeBits = machine == kMachineI386 ? 32 : 64;
+    const long launcherBits = 96 - runtimeBits;
+    if (localRuntime) {
+        const BuildTraits& pair = traits.relaunchWhenI386 ? kX86Build : kX64Build;
+        return FormatMessageText(LoadMessage(IDS_OTHER_ARCHITECTURE_LOCAL_RUNTIME),
+                                 {runtimeBits, launcherBits, launcherBits, pair.localRuntimeFolder, runtimeBits});
+    }
+    return FormatMessageText(LoadMessage(IDS_OTHER_ARCHITECTURE_RUNTIME),
+                             {runtimeBits, launcherBits, launcherBits, runtimeBits});
 }
 
 std::optional<WORD> libraryMachine(const std::wstring& path)

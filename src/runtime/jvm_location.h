@@ -49,6 +49,13 @@ std::optional<WORD> imageMachine(std::span<const unsigned char> image);
 // Whether a VM built for `machine` cannot be hosted by the given build.
 bool belongsToOtherArchitecture(WORD machine, const BuildTraits& traits);
 
+// What message 222 adds when the system refused a VM library built for
+// `machine`: that it is a 32-bit runtime and the launcher a 64-bit one, or
+// the reverse, and what fixes it. A runtime shipped beside the launcher
+// (`localRuntime`) is never handed to the pair, so "Pair Product" does not
+// fix that one. Empty for a machine of this build or of neither kind.
+std::wstring otherArchitectureAdvice(WORD machine, const BuildTraits& traits, bool localRuntime);
+
 // The Machine field of a PE file's NT headers; nothing when the file cannot
 // be read, is no PE file or its NT signature is wrong.
 std::optional<WORD> libraryMachine(const std::wstring& path);

@@ -71,6 +71,7 @@ bool useLocalRuntime(Launcher& launcher)
         return false;
     }
     launcher.jvmLibraryPath = std::move(library);
+    launcher.localRuntimeChosen = true;
     return true;
 }
 
@@ -144,6 +145,7 @@ std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& trait
 
 bool searchRuntime(Launcher& launcher)
 {
+    launcher.localRuntimeChosen = false;
     return useConfiguredFolder(launcher) || useLocalRuntime(launcher) ||
            useVariableRuntimes(launcher) || useRegistry(launcher);
 }

@@ -102,16 +102,21 @@ std::optional<NarrowText> toCodePage(std::wstring_view text, UINT codePage,
     return result;
 }
 
-std::wstring fromUtf8(std::string_view text)
+std::wstring fromCodePage(std::string_view text, UINT codePage)
 {
     if (text.empty()) {
         return {};
     }
     const int length = static_cast<int>(text.size());
-    int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    int size = ::MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
     std::wstring result(static_cast<size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, result.data(), size);
+    ::MultiByteToWideChar(codePage, 0, text.data(), length, result.data(), size);
     return result;
+}
+
+std::wstring fromUtf8(std::string_view text)
+{
+    return fromCodePage(text, CP_UTF8);
 }
 
 std::string toUtf8(std::wstring_view text)

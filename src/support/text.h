@@ -47,6 +47,9 @@ using WideToNarrowFunction = int(WINAPI*)(UINT, DWORD, LPCWCH, int, LPSTR, int, 
 std::optional<NarrowText> toCodePage(std::wstring_view text, UINT codePage,
                                      WideToNarrowFunction convert = ::WideCharToMultiByte);
 
+// Narrow text in `codePage` as UTF-16; bytes the code page does not map
+// become U+FFFD or their code page's choice, as MultiByteToWideChar does.
+std::wstring fromCodePage(std::string_view text, UINT codePage);
 std::wstring fromUtf8(std::string_view text);
 std::string toUtf8(std::wstring_view text);
 

@@ -21,8 +21,14 @@ constexpr DWORD kBoundMs = 30000;
 
 #ifdef _WIN64
 constexpr WORD kOtherMachine = kI386;
+constexpr const wchar_t* kOtherArchitecture =
+    L"\nThis Java runtime is 32-bit and this launcher is 64-bit. Use a 64-bit runtime, or ship the 32-bit "
+    L"launcher too and name it in \"Pair Product\" in the INI file: this launcher then hands the start to it.";
 #else
 constexpr WORD kOtherMachine = kAmd64;
+constexpr const wchar_t* kOtherArchitecture =
+    L"\nThis Java runtime is 64-bit and this launcher is 32-bit. Use a 32-bit runtime, or ship the 64-bit "
+    L"launcher too and name it in \"Pair Product\" in the INI file: this launcher then hands the start to it.";
 #endif
 
 struct LibraryCase {
@@ -31,6 +37,8 @@ struct LibraryCase {
     // nullopt: a folder named jvm.dll.
     std::function<std::optional<std::string>(const std::string& real)> bytes;
     DWORD errorNumber;  // in the message, as the system reports the load
+    // What the message adds after the system's error number.
+    std::wstring detail = L"";
 };
 
 void PrintTo(const LibraryCase& c, std::ostream* os)
@@ -59,7 +67,7 @@ TEST_P(BadJvmLibraryTest, IsReportedWithItsPathAndTheSystemsErrorNumber)
     ASSERT_EQ(result.run.messageBoxes().size(), 1u);
     EXPECT_EQ(result.run.messageBoxes().front().text,
               L"Failed to load Java VM library: " + library + L" (errno = " +
-                  std::to_wstring(c.errorNumber) + L").\n");
+                  std::to_wstring(c.errorNumber) + L").\n" + c.detail);
     EXPECT_FALSE(result.record.exists);
     if (!bytes) {
         ::RemoveDirectoryW(library.c_str());
@@ -78,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ERROR_BAD_EXE_FORMAT},
         // Without "Pair Product" there is nobody to hand it to.
         LibraryCase{"other_architecture_without_pair",
-                    [](const std::string&) { return peImage(kOtherMachine); }, ERROR_BAD_EXE_FORMAT},
+                    [](const std::string&) { return peImage(kOtherMachine); }, ERROR_BAD_EXE_FORMAT,
+                    kOtherArchitecture},
         LibraryCase{"folder", [](const std::string&) -> std::optional<std::string> { return std::nullopt; },
                     ERROR_ACCESS_DENIED}),
     [](const auto& info) { return std::string(info.param.name); });

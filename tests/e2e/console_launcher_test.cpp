@@ -118,6 +118,11 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"vm_refused",
                     {{L"Java Runtime Environment", L"Virtual Machine Parameters", L"-Dstub.create=-6"}},
                     {"JNI exception: failed to create the Java VM\r\nReason: invalid arguments."}},
+        // The runtime's own line as it prints it, then the message naming it.
+        FailureCase{"vm_refused_an_option",
+                    {{L"Java Runtime Environment", L"Virtual Machine Parameters", L"-bogus"}},
+                    {"Unrecognized option: -bogus\r\n",
+                     "JNI exception: failed to create the Java VM\r\nReason: Unrecognized option: -bogus.\r\n"}},
         FailureCase{"uncaught_exception",
                     {{L"Java Runtime Environment", L"Virtual Machine Parameters", L"-Dstub.throw=console-boom"},
                      {L"Application", L"Failure Check", L"Yes"}},

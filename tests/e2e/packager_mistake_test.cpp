@@ -1,6 +1,7 @@
 // The mistakes packagers make, one row each: what they did, the box the
 // user then sees (its whole text), and the exit code. Each box says what to
 // fix, in the packager's own terms.
+#include "pe_image.h"
 #include "stub_app.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,24 @@ namespace velmar::e2e {
 namespace {
 
 constexpr DWORD kFailure = 0xFFFFFFFF;
+
+// A runtime of the other processor architecture in the folder where this
+// launcher looks for one shipped beside it, and what the box says of it.
+#ifdef _WIN64
+constexpr WORD kOtherMachine = velmar::testing::kI386;
+constexpr const wchar_t* kLocalRuntime = L"jre64\\";
+constexpr const wchar_t* kOtherLocalRuntimeText =
+    L"Failed to load Java VM library: %F\\jre64\\bin\\server\\jvm.dll (errno = 193).\n\n"
+    L"This Java runtime is 32-bit and this launcher is 64-bit. Ship a 64-bit runtime in its place, or move this "
+    L"one to jre\\ and start the 32-bit launcher, which looks for its runtime there.";
+#else
+constexpr WORD kOtherMachine = velmar::testing::kAmd64;
+constexpr const wchar_t* kLocalRuntime = L"jre\\";
+constexpr const wchar_t* kOtherLocalRuntimeText =
+    L"Failed to load Java VM library: %F\\jre\\bin\\server\\jvm.dll (errno = 193).\n\n"
+    L"This Java runtime is 64-bit and this launcher is 32-bit. Ship a 32-bit runtime in its place, or move this "
+    L"one to jre64\\ and start the 64-bit launcher, which looks for its runtime there.";
+#endif
 
 struct MistakeCase {
     const char* name;
@@ -50,6 +69,14 @@ void setIni(StubApp& app, const wchar_t* section, const wchar_t* key, const wcha
     app.writeIni({{section, key, value}});
 }
 
+void shipOtherArchitectureRuntime(StubApp& app)
+{
+    app.writeIni({{L"Java Runtime Environment", L"JRE Path", std::nullopt}});
+    const std::wstring folder = kLocalRuntime;
+    app.installation().writeFile(folder + L"bin\\java.dll", "");
+    app.installation().writeFile(folder + L"bin\\server\\jvm.dll", velmar::testing::peImage(kOtherMachine));
+}
+
 class PackagerMistakeTest : public ::testing::TestWithParam<MistakeCase> {};
 
 TEST_P(PackagerMistakeTest, TheBoxSaysWhatToFix)
@@ -85,7 +112,17 @@ INSTANTIATE_TEST_SUITE_P(
                         setIni(app, L"Java Runtime Environment", L"Main Class", L"com.acme.Main");
                     },
                     L"Could not find the main class com.acme.Main.\nThe class path searched: %F\\app.jar\n"
-                    L"No file matches these entries of \"Class Path\":\n\\lib\\acme.jar (looked for as %F\\lib\\acme.jar)"}),
+                    L"No file matches these entries of \"Class Path\":\n\\lib\\acme.jar (looked for as %F\\lib\\acme.jar)"},
+        // An unquoted path with a blank is two options; the VM names the one it refused.
+        MistakeCase{"vm_option_split_by_a_blank",
+                    [](StubApp& app) {
+                        setIni(app, L"Java Runtime Environment", L"Virtual Machine Parameters",
+                               L"-Dx=1 C:\\B\u00fcro\\hello.txt");
+                    },
+                    L"JNI exception: failed to create the Java VM\nReason: Unrecognized option: "
+                    L"C:\\B\u00fcro\\hello.txt.\n"},
+        MistakeCase{"other_architecture_runtime_shipped_beside", shipOtherArchitectureRuntime,
+                    kOtherLocalRuntimeText}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -47,6 +47,7 @@ TEST(OptionListTest, GivesTheRuntimeEveryOptionInOrder)
     }
     classPath += inst.path(L"app.jar") + L";C:\\Shared\\util.jar;";
     const std::vector<std::wstring> expected{
+        L"vfprintf",
         L"-Djava.library.path=" + inst.path(L"native") + L";" + inst.folder() + L"\\;.;" + kOldPath +
             L";" + app.runtimeFolder() + L"\\lib",
         L"-Djava.class.path=" + classPath,
@@ -77,8 +78,8 @@ TEST(OptionListTest, OptionsOutsideTheCodePageKeepNoLookAlike)
     app.writeIni({{L"Java Runtime Environment", L"Virtual Machine Parameters", L"-Dp=a\xFF3C" L"b"}});
     StubRun result = app.run({.arguments = L"-nosplash"});
     ASSERT_EQ(result.run.exitCode, 0u);
-    ASSERT_EQ(result.record.options.size(), 4u);
-    EXPECT_EQ(result.record.options[1].find('\\'), std::string::npos) << result.record.options[1];
+    ASSERT_EQ(result.record.options.size(), 5u);
+    EXPECT_EQ(result.record.options[2].find('\\'), std::string::npos) << result.record.options[2];
 }
 
 TEST(Utf8CodePageTest, GivesTheRuntimeUtf8Options)
@@ -91,9 +92,9 @@ TEST(Utf8CodePageTest, GivesTheRuntimeUtf8Options)
     StubRun result = app.run({.arguments = L"-nosplash"});
     ASSERT_EQ(result.run.exitCode, 0u);
     EXPECT_TRUE(result.run.windows.empty());
-    ASSERT_EQ(result.record.options.size(), 5u);
-    EXPECT_EQ(result.record.options[1], "-Dn=\xD0\x9F\xD1\x80\xD0\xB8");
-    EXPECT_EQ(result.record.options[2], "-Dm=\xE6\x97\xA5\xE6\x9C\xAC\xEF\xBC\xBC");
+    ASSERT_EQ(result.record.options.size(), 6u);
+    EXPECT_EQ(result.record.options[2], "-Dn=\xD0\x9F\xD1\x80\xD0\xB8");
+    EXPECT_EQ(result.record.options[3], "-Dm=\xE6\x97\xA5\xE6\x9C\xAC\xEF\xBC\xBC");
 }
 
 struct UnconvertibleCase {
@@ -171,15 +172,15 @@ TEST(PathOptionsTest, EntriesTheCodePageCannotHoldArriveInTheirShortForm)
     app.writeIni({{L"Java Runtime Environment", L"Library Path", inst.path(L"native")}});
     StubRun result = app.run({.arguments = L"-nosplash", .environment = {{L"Path", kOldPath}}});
     ASSERT_EQ(result.run.exitCode, 0u);
-    ASSERT_EQ(result.record.options.size(), 4u);
+    ASSERT_EQ(result.record.options.size(), 5u);
 
-    std::vector<std::string> classPath = entriesOf(result.record.options[1], "-Djava.class.path=");
-    ASSERT_EQ(classPath.size(), 2u) << result.record.options[1];
+    std::vector<std::string> classPath = entriesOf(result.record.options[2], "-Djava.class.path=");
+    ASSERT_EQ(classPath.size(), 2u) << result.record.options[2];
     expectNames(classPath[0], inst.path(L"app.jar"));
     EXPECT_EQ(classPath[1], "");
 
-    std::vector<std::string> libraryPath = entriesOf(result.record.options[0], "-Djava.library.path=");
-    ASSERT_EQ(libraryPath.size(), 6u) << result.record.options[0];
+    std::vector<std::string> libraryPath = entriesOf(result.record.options[1], "-Djava.library.path=");
+    ASSERT_EQ(libraryPath.size(), 6u) << result.record.options[1];
     expectNames(libraryPath[0], inst.path(L"native"));
     expectNames(libraryPath[1], inst.folder() + L"\\");
     EXPECT_EQ(libraryPath[2], ".");
@@ -194,13 +195,13 @@ TEST(PathOptionsTest, UnderUtf8EntriesArriveAsWritten)
     app.installation().askForUtf8CodePage();
     StubRun result = app.run({.arguments = L"-nosplash"});
     ASSERT_EQ(result.run.exitCode, 0u);
-    ASSERT_EQ(result.record.options.size(), 3u);
+    ASSERT_EQ(result.record.options.size(), 4u);
     const std::wstring jar = app.installation().path(L"app.jar");
     std::string utf8(jar.size() * 3, '\0');
     utf8.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, jar.data(), static_cast<int>(jar.size()),
                                                           utf8.data(), static_cast<int>(utf8.size()), nullptr,
                                                           nullptr)));
-    EXPECT_EQ(result.record.options[0], "-Djava.class.path=" + utf8 + ";");
+    EXPECT_EQ(result.record.options[1], "-Djava.class.path=" + utf8 + ";");
 }
 
 // The reservation the program's image names for a thread created with no
@@ -282,7 +283,7 @@ TEST(EnvironmentTest, RuntimeSeesTheChoiceAndTheComposedPath)
         EXPECT_EQ(env[L"Path"], c.expectedPrefix + app.runtimeFolder() + L"\\bin");
         EXPECT_EQ(env[L"KESTO_JVM_PATH"], app.jvmPath());
         EXPECT_EQ(env[L"KESTO_JVM_HOME"], app.runtimeFolder());
-        EXPECT_EQ(result.record.options.size(), 3u) << "no library path option";
+        EXPECT_EQ(result.record.options.size(), 4u) << "no library path option";
     }
 }
 

@@ -11,6 +11,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -91,17 +92,37 @@ bool reducesSignalUse(const JavaVMInitArgs& args)
                        [](const JavaVMOption& option) { return option.optionString && std::string_view(option.optionString) == "-Xrs"; });
 }
 
+using PrintHook = jint(JNICALL*)(FILE*, const char*, va_list);
+
+// As HotSpot prints: through the "vfprintf" hook once the option list has
+// given it, to standard error before.
+void vmPrint(PrintHook hook, const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    if (hook) {
+        hook(stderr, format, arguments);
+    } else {
+        std::vfprintf(stderr, format, arguments);
+    }
+    va_end(arguments);
+}
+
 // Records every option before judging any, so a test sees the whole list
-// also when creation fails.
+// also when creation fails. HotSpot takes the options in order and stops
+// at the first it refuses, printing its name with its own format.
 jint takeOptions(const JavaVMInitArgs& args)
 {
     Vm& v = vm();
     bool allRecognized = true;
+    PrintHook printHook = nullptr;
     for (jint i = 0; i < args.nOptions; ++i) {
         const JavaVMOption& option = args.options[i];
         std::string_view text = option.optionString ? option.optionString : "";
         record("option", hexBytes(text));
-        if (text == "exit") {
+        if (text == "vfprintf" && allRecognized) {
+            printHook = reinterpret_cast<PrintHook>(option.extraInfo);
+        } else if (text == "exit") {
             v.exitHook = reinterpret_cast<void(JNICALL*)(jint)>(option.extraInfo);
         } else if (text.starts_with("-D")) {
             size_t equals = text.find('=');
@@ -110,6 +131,9 @@ jint takeOptions(const JavaVMInitArgs& args)
         }
         if (!recognized(text) && !args.ignoreUnrecognized) {
             record("warning", "unrecognized option " + hexBytes(text));
+            if (allRecognized) {
+                vmPrint(printHook, "Unrecognized %s%soption: %s\n", "", "", std::string(text).c_str());
+            }
             allRecognized = false;
         }
     }

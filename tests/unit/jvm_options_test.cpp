@@ -23,23 +23,26 @@ TEST(CreationFailureTest, NamesTheReasonOfEachJniResult)
     }
 }
 
-TEST(VmOptionsTest, AppendsTheTwoHooksAfterTheOptions)
+TEST(VmOptionsTest, GivesThePrintingHookFirstAndTheOtherTwoAfterTheOptions)
 {
     std::vector<std::string> none;
     std::vector<JavaVMOption> hooksOnly = vmOptionsFor(none);
-    ASSERT_EQ(hooksOnly.size(), 2u);
-    EXPECT_STREQ(hooksOnly[0].optionString, "abort");
-    EXPECT_STREQ(hooksOnly[1].optionString, "exit");
-    EXPECT_NE(hooksOnly[0].extraInfo, nullptr);
-    EXPECT_NE(hooksOnly[1].extraInfo, nullptr);
+    ASSERT_EQ(hooksOnly.size(), 3u);
+    EXPECT_STREQ(hooksOnly[0].optionString, "vfprintf");
+    EXPECT_STREQ(hooksOnly[1].optionString, "abort");
+    EXPECT_STREQ(hooksOnly[2].optionString, "exit");
+    for (const JavaVMOption& hook : hooksOnly) {
+        EXPECT_NE(hook.extraInfo, nullptr) << hook.optionString;
+    }
 
     std::vector<std::string> given{"-Djava.class.path=a.jar;", "-Xmx1g"};
     std::vector<JavaVMOption> options = vmOptionsFor(given);
-    ASSERT_EQ(options.size(), 4u);
-    EXPECT_EQ(options[0].optionString, given[0].data()) << "the list keeps owning the strings";
-    EXPECT_STREQ(options[1].optionString, "-Xmx1g");
-    EXPECT_EQ(options[1].extraInfo, nullptr);
-    EXPECT_STREQ(options[3].optionString, "exit");
+    ASSERT_EQ(options.size(), 5u);
+    EXPECT_STREQ(options[0].optionString, "vfprintf");
+    EXPECT_EQ(options[1].optionString, given[0].data()) << "the list keeps owning the strings";
+    EXPECT_STREQ(options[2].optionString, "-Xmx1g");
+    EXPECT_EQ(options[2].extraInfo, nullptr);
+    EXPECT_STREQ(options[4].optionString, "exit");
 }
 
 TEST(SameFullPathTest, IgnoresLetterCaseOnly)

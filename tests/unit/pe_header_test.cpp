@@ -73,5 +73,29 @@ TEST(BelongsToOtherArchitectureTest, EachBuildHandsOverTheOtherMachine)
     }
 }
 
+// The texts themselves are checked end to end, each build with its own.
+TEST(OtherArchitectureAdviceTest, OnlyA32BitAnd64BitMismatchGetsAdvice)
+{
+    constexpr WORD kArm64 = 0xAA64;
+    struct Case {
+        WORD machine;
+        const BuildTraits& build;
+        bool advised;
+    };
+    const Case cases[] = {
+        {kI386, kX64Build, true}, {kAmd64, kX86Build, true},
+        // The build's own kind fails to load for another reason.
+        {kAmd64, kX64Build, false}, {kI386, kX86Build, false},
+        // No pair of this launcher hosts a runtime of a third processor.
+        {kArm64, kX86Build, false}, {kArm64, kX64Build, false},
+    };
+    for (const Case& c : cases) {
+        for (bool local : {false, true}) {
+            EXPECT_EQ(otherArchitectureAdvice(c.machine, c.build, local).empty(), !c.advised)
+                << c.machine << (local ? " local" : "");
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velmar
