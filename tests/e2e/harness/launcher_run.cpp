@@ -248,6 +248,7 @@ LauncherProcess::LauncherProcess(const Installation& installation, const RunOpti
         ::CloseHandle(errorEnd);
     }
     if (!created) {
+        closePipes();
         throw std::runtime_error("cannot start the launcher");
     }
     ::CloseHandle(process.hThread);
@@ -260,6 +261,11 @@ LauncherProcess::~LauncherProcess()
         terminate(0xDEAD);
     }
     ::CloseHandle(process_);
+    closePipes();
+}
+
+void LauncherProcess::closePipes()
+{
     for (HANDLE pipe : {outputPipe_, errorPipe_}) {
         if (pipe != nullptr) {
             ::CloseHandle(pipe);

@@ -90,6 +90,8 @@ public:
     double lifetimeMs() const;
 
 private:
+    void closePipes();
+
     HANDLE process_ = nullptr;
     HANDLE outputPipe_ = nullptr;
     HANDLE errorPipe_ = nullptr;
