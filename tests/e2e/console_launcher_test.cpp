@@ -157,13 +157,15 @@ TEST_P(ConsoleCtrlCTest, ReachesTheVmUnlessItReducesItsSignals)
     }
     ASSERT_TRUE(stub::readStubRecord(app_.recordPath()).mainArguments.present);
 
-    const RunResult signal = runLauncher(
-        app_.installation(), {.arguments = std::to_wstring(::GetProcessId(launcher.handle())),
-                              .timeoutMs = kBoundMs,
-                              .programPath = builtProgram(L"VELMAR_TEST_CONSOLE_SIGNAL")});
-    ASSERT_EQ(signal.exitCode, 0u) << "Ctrl+C was not sent";
+    // Judged by the launcher alone: under Wine the sender, still attached
+    // to a console whose last other process it just ended, may not come
+    // back (seen under qemu); it is ended at scope exit.
+    const LauncherProcess signal(app_.installation(),
+                                 {.arguments = std::to_wstring(::GetProcessId(launcher.handle())),
+                                  .programPath = builtProgram(L"VELMAR_TEST_CONSOLE_SIGNAL")});
     const std::optional<DWORD> exitCode = launcher.waitForExit(kBoundMs);
-    ASSERT_TRUE(exitCode.has_value()) << "still running after Ctrl+C";
+    ASSERT_TRUE(exitCode.has_value()) << "still running after Ctrl+C; the sender's exit code: "
+                                      << signal.waitForExit(0).value_or(STILL_ACTIVE);
     const bool vmHandlesIt = GetParam().vmHandlesIt;
     EXPECT_EQ(*exitCode == 130u, vmHandlesIt) << "exit code " << *exitCode;
     const stub::StubRecord record = stub::readStubRecord(app_.recordPath());
