@@ -32,8 +32,17 @@ for arch in x64 x86; do
     cmake --build --preset "$arch" --target velmar velmar_bench velmar_minimal_host velmar_stub_runtime >/dev/null
 done
 
-# The launcher under its branded name (VELMAR_OUTPUT_NAME).
-launcher_of() { ls "$root/build/$1/src/"*.exe | head -1; }
+# The launcher under its branded name (VELMAR_OUTPUT_NAME): the shortest
+# name there, as the console launcher's is the same with a "c" after it.
+launcher_of() {
+    local exe shortest=
+    for exe in "$root/build/$1/src/"*.exe; do
+        if [ -z "$shortest" ] || [ "${#exe}" -lt "${#shortest}" ]; then
+            shortest=$exe
+        fi
+    done
+    echo "$shortest"
+}
 
 report=$(mktemp)
 trap 'rm -f "$report"' EXIT
