@@ -50,6 +50,23 @@ std::optional<COLORREF> readColour(HKEY key, const wchar_t* name)
 
 }  // namespace
 
+bool openWithShell(const wchar_t* address) noexcept
+{
+    auto open = systemFunction<decltype(&::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (open == nullptr) {
+        return false;
+    }
+    // Above 32 is success; below, an error code.
+    return reinterpret_cast<INT_PTR>(
+               open(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
+bool openInApartment(const wchar_t* address, AddressOpener open) noexcept
+{
+    const ComApartment apartment;
+    return open(address);
+}
+
 HyperlinkControl::~HyperlinkControl()
 {
     release();
@@ -202,15 +219,7 @@ void HyperlinkControl::paint(HDC dc)
 
 void HyperlinkControl::navigate()
 {
-    auto open = systemFunction<decltype(&::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
-    if (open == nullptr) {
-        return;
-    }
-    // The shell may hand the link to an extension that is a COM object.
-    const ComApartment apartment;
-    const auto result = reinterpret_cast<INT_PTR>(
-        open(nullptr, L"open", target_.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (result > 32) {
+    if (openInApartment(target_.c_str())) {
         visited_ = true;
         ::InvalidateRect(window_, nullptr, TRUE);
     }

@@ -18,6 +18,17 @@ namespace velmar {
 inline constexpr COLORREF kDefaultLinkColour = RGB(0, 0, 255);
 inline constexpr COLORREF kDefaultVisitedColour = RGB(128, 0, 128);
 
+// Hands an address to whatever opens it; true when it was taken.
+using AddressOpener = bool (*)(const wchar_t* address);
+
+// The shell's "open" verb, through shell32 loaded on first use.
+bool openWithShell(const wchar_t* address) noexcept;
+
+// Calls `open` inside a single-threaded COM apartment of this thread, which
+// is left as it was afterwards: the shell may hand the address to an
+// extension that is a COM object, and that needs an apartment.
+bool openInApartment(const wchar_t* address, AddressOpener open = openWithShell) noexcept;
+
 class HyperlinkControl {
 public:
     HyperlinkControl() = default;
