@@ -31,16 +31,6 @@ DWORD runLauncher()
 
 }  // namespace
 
-// libstdc++'s own handler writes the exception's demangled type to a
-// standard error that nobody sees, and its demangler is a fifth of the
-// executable. Defining the handler here keeps that one out of the link.
-namespace __gnu_cxx {
-void __verbose_terminate_handler()
-{
-    velmar::reportTermination();
-}
-}  // namespace __gnu_cxx
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     // An exception is reported after the Launcher's teardown, so no

@@ -1,7 +1,7 @@
 #include "jvm/uncaught_exception.h"
 
 #include "core/messages.h"
-#include "jvm/exception_dialog.h"
+#include "ui/exception_dialog.h"
 #include "jvm/java_strings.h"
 #include "support/standard_streams.h"
 

@@ -4,7 +4,7 @@
 #include "core/launcher.h"
 #include "core/messages.h"
 #include "runtime/jvm_location.h"
-#include "runtime/missing_runtime_dialog.h"
+#include "ui/missing_runtime_dialog.h"
 #include "runtime/runtime_registry.h"
 #include "runtime/variable_runtimes.h"
 #include "support/environment.h"

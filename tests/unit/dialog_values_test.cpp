@@ -1,9 +1,9 @@
 // The pure rules behind "JRE Not Found": the link colours as the browser
 // settings keep them, the folder remembered from a pick, and where a dialog
 // is placed.
-#include "runtime/hyperlink_control.h"
-#include "runtime/missing_runtime_dialog.h"
-#include "support/dialog.h"
+#include "ui/hyperlink_control.h"
+#include "ui/missing_runtime_dialog.h"
+#include "ui/dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "runtime/hyperlink_control.h"
+#include "ui/hyperlink_control.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>

@@ -1,7 +1,7 @@
 // The way a stack trace travels from the runtime into the dialog: modified
 // UTF-8 from GetStringUTFChars to UTF-16, then line ends an edit control
 // breaks lines at.
-#include "jvm/exception_dialog.h"
+#include "ui/exception_dialog.h"
 #include "jvm/java_strings.h"
 #include "jvm/uncaught_exception.h"
 

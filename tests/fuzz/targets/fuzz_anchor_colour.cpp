@@ -1,7 +1,7 @@
 // The link colours of the browser settings: the first byte picks the value
 // type, the rest is the value's data.
 #include "fuzz_support.h"
-#include "runtime/anchor_colour.h"
+#include "ui/anchor_colour.h"
 
 using namespace velmar;
 

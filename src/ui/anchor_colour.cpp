@@ -1,4 +1,4 @@
-#include "runtime/anchor_colour.h"
+#include "ui/anchor_colour.h"
 
 #include <cwchar>
 #include <string>

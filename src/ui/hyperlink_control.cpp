@@ -1,4 +1,4 @@
-#include "runtime/hyperlink_control.h"
+#include "ui/hyperlink_control.h"
 
 #include "core/boundary_guard.h"
 #include "support/system_library.h"

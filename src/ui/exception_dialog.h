@@ -5,7 +5,7 @@
 // buttons keep to the bottom-right corner.
 #pragma once
 
-#include "support/dialog.h"
+#include "ui/dialog.h"
 
 #include <array>
 #include <string>

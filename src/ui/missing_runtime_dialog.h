@@ -4,8 +4,8 @@
 // for the configured VM type.
 #pragma once
 
-#include "runtime/hyperlink_control.h"
-#include "support/dialog.h"
+#include "ui/hyperlink_control.h"
+#include "ui/dialog.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "support/dialog.h"
+#include "ui/dialog.h"
 
 #include "core/boundary_guard.h"
 #include "support/system_library.h"

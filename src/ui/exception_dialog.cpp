@@ -1,4 +1,4 @@
-#include "jvm/exception_dialog.h"
+#include "ui/exception_dialog.h"
 
 #include "resources/resource.h"
 

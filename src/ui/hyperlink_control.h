@@ -5,7 +5,7 @@
 // control when the control is destroyed.
 #pragma once
 
-#include "runtime/anchor_colour.h"
+#include "ui/anchor_colour.h"
 #include "support/handles.h"
 
 #include <windows.h>

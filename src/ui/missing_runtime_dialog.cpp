@@ -1,4 +1,4 @@
-#include "runtime/missing_runtime_dialog.h"
+#include "ui/missing_runtime_dialog.h"
 
 #include "config/ini_file.h"
 #include "config/setting_keys.h"
