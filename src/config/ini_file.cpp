@@ -1,11 +1,11 @@
 #include "config/ini_file.h"
 
 #include "config/ini_text.h"
-#include "core/messages.h"
 #include "resources/resource.h"
 #include "support/environment.h"
 #include "support/file_system.h"
 #include "support/handles.h"
+#include "support/messages.h"
 
 namespace velmar {
 

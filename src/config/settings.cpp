@@ -3,9 +3,9 @@
 #include "config/ini_file.h"
 #include "config/settings_trace.h"
 #include "core/launcher.h"
-#include "core/messages.h"
 #include "resources/resource.h"
 #include "support/file_system.h"
+#include "support/messages.h"
 #include "support/text.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 #include "core/command_line.h"
 
 #include "core/launcher.h"
-#include "core/messages.h"
 #include "resources/resource.h"
 #include "support/foreground_right.h"
 #include "support/handles.h"
+#include "support/messages.h"
 #include "support/standard_streams.h"
 #include "support/text.h"
 

@@ -1,7 +1,7 @@
 // Process entry: one Launcher, its two phases, its teardown, and the exit
 // code of the Java application.
-#include "core/boundary_guard.h"
 #include "core/launcher.h"
+#include "support/boundary_guard.h"
 #include "support/dpi_awareness.h"
 
 #include <windows.h>

@@ -3,11 +3,11 @@
 // the application's secondaryMain once main has started.
 #include "instance/single_instance.h"
 
-#include "core/boundary_guard.h"
 #include "core/launcher.h"
 #include "instance/argument_block.h"
 #include "instance/instance_protocol.h"
 #include "jvm/java_strings.h"
+#include "support/boundary_guard.h"
 #include "support/text.h"
 
 #include <memory>

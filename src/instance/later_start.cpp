@@ -6,9 +6,9 @@
 #include "instance/instance_protocol.h"
 
 #include "core/launcher.h"
-#include "core/messages.h"
 #include "resources/resource.h"
 #include "support/foreground_right.h"
+#include "support/messages.h"
 #include "support/text.h"
 
 #include <algorithm>

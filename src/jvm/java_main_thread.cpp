@@ -1,8 +1,6 @@
 #include "jvm/java_main_thread.h"
 
-#include "core/boundary_guard.h"
 #include "core/launcher.h"
-#include "core/messages.h"
 #include "jvm/application_end.h"
 #include "jvm/java_strings.h"
 #include "jvm/jdk11_init_args.h"
@@ -10,6 +8,8 @@
 #include "jvm/uncaught_exception.h"
 #include "resources/resource.h"
 #include "splash/splash.h"
+#include "support/boundary_guard.h"
+#include "support/messages.h"
 
 #include <algorithm>
 

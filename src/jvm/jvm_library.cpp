@@ -1,12 +1,12 @@
 #include "jvm/jvm_library.h"
 
 #include "core/launcher.h"
-#include "core/messages.h"
-#include "jvm/stream_redirection.h"
 #include "jvm/option_encoding.h"
+#include "jvm/stream_redirection.h"
 #include "jvm/vm_output.h"
 #include "resources/resource.h"
 #include "runtime/jvm_location.h"
+#include "support/messages.h"
 #include "support/text.h"
 
 #include <atomic>

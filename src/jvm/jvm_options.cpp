@@ -3,13 +3,13 @@
 #include "config/ini_file.h"
 #include "config/settings.h"
 #include "core/launcher.h"
-#include "core/messages.h"
 #include "jvm/class_path.h"
 #include "jvm/memory_options.h"
 #include "jvm/option_encoding.h"
 #include "jvm/option_text.h"
 #include "resources/resource.h"
 #include "support/environment.h"
+#include "support/messages.h"
 #include "support/text.h"
 
 namespace velmar {

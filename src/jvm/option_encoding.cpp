@@ -1,9 +1,9 @@
 #include "jvm/option_encoding.h"
 
 #include "core/launcher.h"
-#include "core/messages.h"
 #include "resources/resource.h"
 #include "support/file_system.h"
+#include "support/messages.h"
 #include "support/text.h"
 
 #include <algorithm>

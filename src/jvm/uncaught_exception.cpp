@@ -1,9 +1,9 @@
 #include "jvm/uncaught_exception.h"
 
-#include "core/messages.h"
-#include "ui/exception_dialog.h"
 #include "jvm/java_strings.h"
+#include "support/messages.h"
 #include "support/standard_streams.h"
+#include "ui/exception_dialog.h"
 
 #include <algorithm>
 

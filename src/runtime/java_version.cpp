@@ -1,7 +1,7 @@
 #include "runtime/java_version.h"
 
-#include "core/messages.h"
 #include "resources/resource.h"
+#include "support/messages.h"
 #include "support/text.h"
 
 #include <limits>

@@ -1,10 +1,10 @@
 #include "runtime/jvm_location.h"
 
 #include "core/launcher.h"
-#include "core/messages.h"
 #include "resources/resource.h"
 #include "support/file_system.h"
 #include "support/handles.h"
+#include "support/messages.h"
 #include "support/trace.h"
 
 #include <array>

@@ -2,16 +2,16 @@
 
 #include "config/ini_file.h"
 #include "core/launcher.h"
-#include "core/messages.h"
 #include "runtime/jvm_location.h"
-#include "ui/missing_runtime_dialog.h"
 #include "runtime/runtime_registry.h"
 #include "runtime/variable_runtimes.h"
 #include "support/environment.h"
 #include "support/file_system.h"
+#include "support/messages.h"
 #include "support/standard_streams.h"
 #include "support/text.h"
 #include "support/trace.h"
+#include "ui/missing_runtime_dialog.h"
 
 namespace velmar {
 

@@ -1,8 +1,8 @@
 #include "splash/splash_window.h"
 
-#include "core/boundary_guard.h"
 #include "splash/gdiplus_flat.h"
 #include "splash/splash_rules.h"
+#include "support/boundary_guard.h"
 #include "support/dpi_awareness.h"
 
 #include <utility>

@@ -3,7 +3,7 @@
 // executable. Defining the handler in the program keeps that one out of the
 // link; it must be linked into the program itself, not taken from a
 // library, or the link would already have settled on libstdc++'s.
-#include "core/boundary_guard.h"
+#include "support/boundary_guard.h"
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler()

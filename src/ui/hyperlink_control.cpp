@@ -1,6 +1,6 @@
 #include "ui/hyperlink_control.h"
 
-#include "core/boundary_guard.h"
+#include "support/boundary_guard.h"
 #include "support/system_library.h"
 
 #include <commctrl.h>

@@ -3,10 +3,10 @@
 #include "config/ini_file.h"
 #include "config/setting_keys.h"
 #include "core/launcher.h"
-#include "core/messages.h"
 #include "resources/resource.h"
 #include "runtime/java_version.h"
 #include "runtime/jvm_location.h"
+#include "support/messages.h"
 #include "support/system_library.h"
 #include "support/text.h"
 

@@ -1,7 +1,7 @@
-#include "core/boundary_guard.h"
+#include "support/boundary_guard.h"
 
-#include "core/messages.h"
 #include "resources/resource.h"
+#include "support/messages.h"
 
 #include <gtest/gtest.h>
 

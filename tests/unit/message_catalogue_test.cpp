@@ -1,6 +1,6 @@
 // docs/messages.md against the string table this program links, the one
 // the launcher links.
-#include "core/messages.h"
+#include "support/messages.h"
 
 #include "docs_tables.h"
 #include "support/text.h"

@@ -1,4 +1,4 @@
-#include "core/messages.h"
+#include "support/messages.h"
 
 #include "resources/resource.h"
 

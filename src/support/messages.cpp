@@ -1,4 +1,4 @@
-#include "core/messages.h"
+#include "support/messages.h"
 
 #include "support/product_name.h"
 #include "support/standard_streams.h"
