@@ -2,11 +2,11 @@
 
 #include "config/ini_file.h"
 #include "config/settings_trace.h"
-#include "core/launcher.h"
 #include "resources/resource.h"
 #include "support/file_system.h"
 #include "support/messages.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 #include <algorithm>
 #include <array>
@@ -30,24 +30,13 @@ constexpr std::array<ProviderRow, 6> kProviderRows = {{
     {L"any", {true, false, true, false, true, false}},
 }};
 
-void applyProviderPolicy(Launcher& launcher, const ProviderPolicy& policy)
-{
-    launcher.jrockitAccepted = policy.jrockitAccepted;
-    launcher.jrockitFavored = policy.jrockitFavored;
-    launcher.sunAccepted = policy.sunAccepted;
-    launcher.sunFavored = policy.sunFavored;
-    launcher.ibmAccepted = policy.ibmAccepted;
-    launcher.ibmFavored = policy.ibmFavored;
-}
-
-std::wstring readJrePath(const Launcher& launcher, const LayeredIniFile& settings,
+std::wstring readJrePath(const Settings& read, const LayeredIniFile& settings,
                          const std::wstring& executablePath)
 {
-    if (!launcher.isService) {
+    if (!read.isService) {
         // A user's own choice, once made, wins over the packager's, even
         // when it has since been emptied.
-        std::wstring perUser = perUserIniPath(executablePath, launcher.productName,
-                                              launcher.productCode, false);
+        std::wstring perUser = perUserIniPath(executablePath, read.productName, read.productCode, false);
         if (entryFound(perUser)) {
             return readSetting(IniFile(perUser), kJrePathKey);
         }
@@ -58,13 +47,13 @@ std::wstring readJrePath(const Launcher& launcher, const LayeredIniFile& setting
 // Message 210; when the INI file is not there at all (a download renamed
 // to "myapp (1).exe" looks for "myapp (1).ini"), also which file was
 // looked for, since the key is then not what needs fixing.
-void reportMissingMainClass(const Launcher& launcher, const std::wstring& iniPath)
+void reportMissingMainClass(const ErrorReporter& errors, const std::wstring& iniPath)
 {
     std::wstring text = LoadMessage(IDS_NO_MAIN_CLASS);
     if (!entryFound(iniPath)) {
         text += L"\n\n" + FormatMessageText(LoadMessage(IDS_INI_FILE_MISSING), {iniPath});
     }
-    ShowErrorBox(launcher.splash.window, text);
+    errors.show(text);
 }
 
 }  // namespace
@@ -90,16 +79,10 @@ std::wstring downloadAddressFrom(std::wstring_view text)
     return kJavaDownloadAddress;
 }
 
-const LayeredIniFile* launcherSettings(Launcher& launcher)
+std::unique_ptr<LayeredIniFile> openLauncherIni()
 {
-    if (!launcher.launcherIni) {
-        std::optional<std::wstring> iniPath = launcherIniPath();
-        if (!iniPath) {
-            return nullptr;
-        }
-        launcher.launcherIni = std::make_unique<LayeredIniFile>(std::move(*iniPath));
-    }
-    return launcher.launcherIni.get();
+    std::optional<std::wstring> iniPath = launcherIniPath();
+    return iniPath ? std::make_unique<LayeredIniFile>(std::move(*iniPath)) : nullptr;
 }
 
 int decodeJvmType(std::wstring_view text)
@@ -140,63 +123,57 @@ ProviderPolicy decodeVmProvider(std::wstring_view text)
     return ProviderPolicy{};
 }
 
-bool loadSettings(Launcher& launcher)
+bool loadSettings(const LayeredIniFile& settings, Settings& read, const Trace& trace,
+                  const ErrorReporter& errors)
 {
     std::optional<std::wstring> executablePath = modulePath();
-    // The first step of a start reads the file as it is now; the later
-    // steps share the accessor it makes.
-    launcher.launcherIni.reset();
-    const LayeredIniFile* ini = executablePath ? launcherSettings(launcher) : nullptr;
-    if (ini == nullptr) {
+    if (!executablePath) {
         return false;
     }
-    const LayeredIniFile& settings = *ini;
-    launcher.productCode = readSetting(settings, kProductCodeKey);
-    launcher.productName = readSetting(settings, kProductNameKey);
-    launcher.minimumVersion =
-        boundFromText(readSetting(settings, kMinimumVersionKey), BoundKind::minimum);
-    launcher.maximumVersion =
-        boundFromText(readSetting(settings, kMaximumVersionKey), BoundKind::maximum);
-    launcher.isService = settingIs(settings, kApplicationTypeKey, L"service");
-    launcher.preferredVersions = splitList(readSetting(settings, kPreferredVersionsKey));
+    read.productCode = readSetting(settings, kProductCodeKey);
+    read.productName = readSetting(settings, kProductNameKey);
+    read.minimumVersion = boundFromText(readSetting(settings, kMinimumVersionKey), BoundKind::minimum);
+    read.maximumVersion = boundFromText(readSetting(settings, kMaximumVersionKey), BoundKind::maximum);
+    read.isService = settingIs(settings, kApplicationTypeKey, L"service");
+    read.preferredVersions = splitList(readSetting(settings, kPreferredVersionsKey));
 
-    launcher.jrePathSetting = readJrePath(launcher, settings, *executablePath);
-    launcher.javaHomeVariables = splitList(readSetting(settings, kJavaHomeVariablesKey));
-    launcher.downloadAddress = downloadAddressFrom(readSetting(settings, kDownloadAddressKey));
+    read.jrePathSetting = readJrePath(read, settings, *executablePath);
+    read.javaHomeVariables = splitList(readSetting(settings, kJavaHomeVariablesKey));
+    read.downloadAddress = downloadAddressFrom(readSetting(settings, kDownloadAddressKey));
 
-    launcher.jvmType = decodeJvmType(readSetting(settings, kJvmTypeKey));
+    read.jvmType = decodeJvmType(readSetting(settings, kJvmTypeKey));
     const std::wstring source = readSetting(settings, kJvmSourceKey);
     const RuntimeKinds kinds = decodeJvmSource(source);
-    launcher.jdkSelected = kinds.jdkSelected;
-    launcher.jreSelected = kinds.jreSelected;
+    read.jdkSelected = kinds.jdkSelected;
+    read.jreSelected = kinds.jreSelected;
     if (!source.empty()) {
-        launcher.bothKindsAllowed = kinds.bothKindsAllowed;
+        read.bothKindsAllowed = kinds.bothKindsAllowed;
     }
-    applyProviderPolicy(launcher, decodeVmProvider(readSetting(settings, kVmProviderKey)));
-    if (launcher.trace.on()) {
-        traceSettings(launcher.trace, launcher, settings, *executablePath);
+    read.provider = decodeVmProvider(readSetting(settings, kVmProviderKey));
+    if (trace.on()) {
+        traceSettings(trace, read, settings, *executablePath);
     }
 
     // A main module names the class itself, or leaves it to the module.
-    launcher.mainModule = readSetting(settings, kMainModuleKey);
-    std::wstring mainClass = launcher.mainModule.empty() ? readSetting(settings, kMainClassKey)
-                                                         : std::wstring(classOfMainModule(launcher.mainModule));
-    if (mainClass.empty() && launcher.mainModule.empty()) {
-        reportMissingMainClass(launcher, settings.path());
+    read.mainModule = readSetting(settings, kMainModuleKey);
+    std::wstring mainClass = read.mainModule.empty() ? readSetting(settings, kMainClassKey)
+                                                     : std::wstring(classOfMainModule(read.mainModule));
+    if (mainClass.empty() && read.mainModule.empty()) {
+        reportMissingMainClass(errors, settings.path());
         return false;
     }
     std::replace(mainClass.begin(), mainClass.end(), L'.', L'/');
-    launcher.mainClass = std::move(mainClass);
+    read.mainClass = std::move(mainClass);
 
-    launcher.failureCheck = settingIs(settings, kFailureCheckKey, L"Yes");
-    launcher.overrideWorkingDir = settingIs(settings, kOverrideWorkingDirKey, L"Yes");
-    launcher.systemPath = readSetting(settings, kSystemPathKey);
-    launcher.libraryPath = readSetting(settings, kLibraryPathKey);
+    read.failureCheck = settingIs(settings, kFailureCheckKey, L"Yes");
+    read.overrideWorkingDir = settingIs(settings, kOverrideWorkingDirKey, L"Yes");
+    read.systemPath = readSetting(settings, kSystemPathKey);
+    read.libraryPath = readSetting(settings, kLibraryPathKey);
     // Relative to the launcher, so that a folder unzipped anywhere and
     // started from anywhere finds its pair.
     const std::wstring pairProduct = readSetting(settings, kPairProductKey);
-    launcher.pairProduct = pairProduct.empty() ? pairProduct : launcherRelativePath(pairProduct, launcherFolder());
-    launcher.pairReturnCode = settingIs(settings, kPairReturnCodeKey, L"Yes");
+    read.pairProduct = pairProduct.empty() ? pairProduct : launcherRelativePath(pairProduct, launcherFolder());
+    read.pairReturnCode = settingIs(settings, kPairReturnCodeKey, L"Yes");
     return true;
 }
 

@@ -1,21 +1,20 @@
-// The launcher's settings: reading the launcher INI into the Launcher
-// record, and the value tables of the switches.
+// The launcher's settings: what the launcher INI says about the runtime
+// and the start, read once, and the value tables of the switches.
 #pragma once
 
 #include "config/setting_keys.h"
+#include "runtime/java_version.h"
 
+#include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmar {
 
-class Launcher;
+class ErrorReporter;
 class LayeredIniFile;
-
-// The launcher INI for the whole start: every step after loadSettings
-// reads through the accessor it made, so each section of the file is read
-// once however many steps ask. Null when the INI cannot be located
-// (message 202 shown).
-const LayeredIniFile* launcherSettings(Launcher& launcher);
+class Trace;
 
 
 // "JVM Type": 1 for exactly "server", 2 for exactly "favor_server", else 0.
@@ -51,8 +50,50 @@ std::wstring_view classOfMainModule(std::wstring_view text);
 // shell as a program or a file, gives the default.
 std::wstring downloadAddressFrom(std::wstring_view text);
 
-// Fills the record from the launcher INI, read afresh; false when the INI
-// cannot be located or names no main class (message 210 shown).
-bool loadSettings(Launcher& launcher);
+// The settings of [Java Runtime Environment] and of the start, as the
+// launcher INI (and, for "JRE Path", the per-user INI) gives them.
+struct Settings {
+    std::wstring productName;
+    std::wstring productCode;
+    bool isService = false;
+    JavaVersion minimumVersion;
+    JavaVersion maximumVersion;
+    std::vector<std::wstring> preferredVersions;
+    // The per-user INI's "JRE Path" when it has one, else the launcher's.
+    std::wstring jrePathSetting;
+    // "Java Home Variables": names of variables that may name a runtime.
+    std::vector<std::wstring> javaHomeVariables;
+    // "Download Address": where "JRE Not Found" sends the user for Java.
+    std::wstring downloadAddress;
+    int jvmType = 0;
+    bool jdkSelected = false;
+    bool jreSelected = false;
+    bool bothKindsAllowed = true;
+    ProviderPolicy provider;
+    // "Main Module" as written (module or module/class); empty for an
+    // application on the class path.
+    std::wstring mainModule;
+    // Slash form; with a main module, the class after its "/" (empty when
+    // the module names its own).
+    std::wstring mainClass;
+    bool failureCheck = false;
+    bool overrideWorkingDir = false;
+    std::wstring systemPath;
+    std::wstring libraryPath;
+    // Below the launcher's folder when the INI gives it relative.
+    std::wstring pairProduct;
+    bool pairReturnCode = false;
+};
+
+// The launcher INI beside the running program, for the whole start: every
+// step reads through this accessor, so each section of the file is read
+// once however many steps ask. Null when the program's own path cannot be
+// read (message 202 shown).
+std::unique_ptr<LayeredIniFile> openLauncherIni();
+
+// Reads the settings from the launcher INI; false when it names no main
+// class (message 210 shown through `errors`).
+bool loadSettings(const LayeredIniFile& ini, Settings& settings, const Trace& trace,
+                  const ErrorReporter& errors);
 
 }  // namespace velmar

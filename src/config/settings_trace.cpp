@@ -3,7 +3,7 @@
 #include "config/ini_file.h"
 #include "config/ini_text.h"
 #include "config/setting_keys.h"
-#include "core/launcher.h"
+#include "config/settings.h"
 #include "runtime/java_version.h"
 #include "support/trace.h"
 
@@ -30,14 +30,14 @@ std::wstring boundText(const JavaVersion& bound)
 
 }  // namespace
 
-void traceSettings(const Trace& trace, const Launcher& launcher, const LayeredIniFile& settings,
+void traceSettings(const Trace& trace, const Settings& read, const LayeredIniFile& settings,
                    std::wstring_view executablePath)
 {
     traceFile(trace, L"launcher INI", settings.path());
-    if (!launcher.isService) {
+    if (!read.isService) {
         // Only "JRE Path" is read from it, and only when the file is there.
         traceFile(trace, L"per-user INI",
-                  perUserIniPath(executablePath, launcher.productName, launcher.productCode, false));
+                  perUserIniPath(executablePath, read.productName, read.productCode, false));
     }
     for (const SettingKey* key : kSettingKeys) {
         const std::wstring value = readSetting(settings, *key);
@@ -46,9 +46,9 @@ void traceSettings(const Trace& trace, const Launcher& launcher, const LayeredIn
         }
     }
     trace.line(L"settings", {"\"JRE Path\" in effect: ",
-                             launcher.jrePathSetting.empty() ? "(none)" : TracePiece(launcher.jrePathSetting)});
-    trace.line(L"settings", {"versions from ", boundText(launcher.minimumVersion), " to ",
-                             boundText(launcher.maximumVersion)});
+                             read.jrePathSetting.empty() ? "(none)" : TracePiece(read.jrePathSetting)});
+    trace.line(L"settings", {"versions from ", boundText(read.minimumVersion), " to ",
+                             boundText(read.maximumVersion)});
 }
 
 }  // namespace velmar

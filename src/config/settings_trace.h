@@ -6,14 +6,14 @@
 
 namespace velmar {
 
-class Launcher;
 class LayeredIniFile;
 class Trace;
+struct Settings;
 
 // The launcher INI, the per-user INI and each setting that has a value,
 // then the version bounds as the search compares them. Call only when the
 // trace is on: it reads the files again.
-void traceSettings(const Trace& trace, const Launcher& launcher, const LayeredIniFile& settings,
+void traceSettings(const Trace& trace, const Settings& read, const LayeredIniFile& settings,
                    std::wstring_view executablePath);
 
 }  // namespace velmar

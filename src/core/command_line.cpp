@@ -79,7 +79,7 @@ DWORD RelaunchPair(const Launcher& launcher)
     // CreateProcessW may write into the command line; give it a copy.
     std::wstring commandLine = ::GetCommandLineW();
     if (launcher.trace.on()) {
-        launcher.trace.line(L"pair", {"relaunching the pair ", launcher.pairProduct});
+        launcher.trace.line(L"pair", {"relaunching the pair ", launcher.settings.pairProduct});
     }
     // A console program's pair writes where it writes.
     const bool console = isConsoleProgram();
@@ -87,7 +87,7 @@ DWORD RelaunchPair(const Launcher& launcher)
     if (console) {
         standard.emplace().passTo(startup);
     }
-    if (!::CreateProcessW(launcher.pairProduct.c_str(), commandLine.data(), nullptr, nullptr,
+    if (!::CreateProcessW(launcher.settings.pairProduct.c_str(), commandLine.data(), nullptr, nullptr,
                           console ? TRUE : FALSE, 0, nullptr, nullptr, &startup, &process)) {
         // Reporting success here would hide that nothing was started.
         DWORD error = ::GetLastError();
@@ -96,7 +96,7 @@ DWORD RelaunchPair(const Launcher& launcher)
         }
         // The path tried is what the packager needs to see to fix it.
         ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
-                           LoadMessage(IDS_PAIR_NOT_STARTED) + L" " + launcher.pairProduct, error);
+                           LoadMessage(IDS_PAIR_NOT_STARTED) + L" " + launcher.settings.pairProduct, error);
         return kFailureExitCode;
     }
     UniqueHandle processHandle(process.hProcess);
@@ -108,7 +108,7 @@ DWORD RelaunchPair(const Launcher& launcher)
     // A console program's command ends when its work ends, or the shell's
     // prompt would come back while the pair still writes; the exit code
     // stays the windowed launcher's.
-    if (!launcher.pairReturnCode && !console) {
+    if (!launcher.settings.pairReturnCode && !console) {
         return 0;
     }
     DWORD exitCode = 0;
@@ -116,7 +116,7 @@ DWORD RelaunchPair(const Launcher& launcher)
         !::GetExitCodeProcess(processHandle.get(), &exitCode)) {
         return 0;
     }
-    return launcher.pairReturnCode ? exitCode : 0;
+    return launcher.settings.pairReturnCode ? exitCode : 0;
 }
 
 }  // namespace velmar

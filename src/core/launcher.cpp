@@ -103,7 +103,7 @@ bool Launcher::Prepare()
         traceStart(trace);
     }
     arguments = ReadCommandLine();
-    if (!loadSettings(*this)) {
+    if (!readSettings()) {
         return false;
     }
     if (!setupSingleInstance(*this)) {
@@ -115,9 +115,19 @@ bool Launcher::Prepare()
     return prepareOwnStart();
 }
 
+bool Launcher::readSettings()
+{
+    launcherIni = openLauncherIni();
+    if (!launcherIni || !loadSettings(*launcherIni, settings, trace, errors)) {
+        return false;
+    }
+    mainClass = settings.mainClass;
+    return true;
+}
+
 bool Launcher::prepareOwnStart()
 {
-    if (overrideWorkingDir) {
+    if (settings.overrideWorkingDir) {
         applyWorkingDirOverride();
     }
     return findRuntime(*this);
@@ -142,7 +152,7 @@ DWORD Launcher::Run()
     if (relaunchPair) {
         // The pair's own instance is the one later starts must meet.
         releaseInstance(*this);
-        return finish(RelaunchPair(*this), pairReturnCode ? L"the pair's exit code"
+        return finish(RelaunchPair(*this), settings.pairReturnCode ? L"the pair's exit code"
                                                           : L"the pair started (no \"Pair Return Code\")");
     }
     applyRuntimeDpiAwareness(*this);
@@ -150,9 +160,7 @@ DWORD Launcher::Run()
         return finish(kFailureExitCode, L"the runtime's paths could not be set");
     }
     if (!hasArgument(arguments, L"-nosplash") && !hasArgument(arguments, L"/nosplash")) {
-        if (!startSplash(*this)) {
-            return finish(0, L"the INI file could not be read for the splash");
-        }
+        startSplash(splash, *launcherIni, jvmLibraryPath, trace);
     } else {
         trace.line(L"splash", {"none: -nosplash on the command line"});
     }
@@ -196,7 +204,7 @@ void traceExit(const Trace& trace, DWORD exitCode, std::wstring_view cause)
 // all done or refused when the instance waits for them.
 void Launcher::tearDown()
 {
-    CloseNativeSplash(*this);
+    splash.closeNative();
     DestroyJvm(*this);
     releaseInstance(*this);
     splash.closeJavaSplash();

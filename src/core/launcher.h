@@ -7,11 +7,13 @@
 // objects that own their synchronisation.
 #pragma once
 
+#include "config/settings.h"
 #include "instance/instance_state.h"
 #include "jvm/vm_lifetime.h"
 #include "runtime/java_version.h"
 #include "splash/splash_state.h"
 #include "support/handles.h"
+#include "support/messages.h"
 #include "support/trace.h"
 
 #include <windows.h>
@@ -45,6 +47,9 @@ public:
     // Starts the pair, waits for the first instance, or hosts the VM;
     // returns the process exit code.
     DWORD Run();
+    // Opens the launcher INI and reads the settings, afresh; false when it
+    // cannot be read or names no main class (the user has been told).
+    bool readSettings();
 
     // The diagnostic trace of this start; inert without VELMAR_TRACE. Set
     // here once and never changed, so any thread may write to it.
@@ -53,46 +58,25 @@ public:
     // The splash settings, its window (the owner of every message box)
     // and the closing of either splash.
     SplashState splash;
-    int jvmType = 0;
+    // Owns each error box by the splash while it shows.
+    const ErrorReporter errors{splash.window};
+    // What the launcher INI says, read once by Prepare.
+    Settings settings;
     std::wstring jvmLibraryPath;
     // The VM and the gate workers attach through.
     VmLifetime vmLifetime;
     // The Java main thread's environment, used on that thread alone.
     JNIEnv* jniEnv = nullptr;
-    // Slash form. With a main module, the class after its "/" (empty when
-    // the module names its own); the Java main thread fills in the class
-    // the runtime loaded before main starts, for later starts to find.
+    // Slash form: the settings' main class, which the Java main thread
+    // replaces by the class the runtime loaded before main starts (with a
+    // main module), for later starts to find.
     std::wstring mainClass;
-    // "Main Module" as written (module or module/class); empty for an
-    // application on the class path.
-    std::wstring mainModule;
     JavaVersion foundVersion;
-    JavaVersion minimumVersion;
-    JavaVersion maximumVersion;
     std::vector<std::wstring> arguments;
-    bool isService = false;
-    bool jdkSelected = false;
-    bool jreSelected = false;
-    bool bothKindsAllowed = true;
-    bool jrockitAccepted = false;
-    bool sunAccepted = true;
-    bool ibmAccepted = false;
-    bool jrockitFavored = false;
-    bool sunFavored = true;
-    bool ibmFavored = false;
     // The runtime chosen came from the registry key of the old IBM
     // runtimes, whose Java main thread stays in the VM after main.
     bool ibmRuntimeChosen = false;
-    std::wstring productName;
-    std::wstring productCode;
     std::vector<std::string> jvmOptions;
-    std::vector<std::wstring> preferredVersions;
-    std::wstring jrePathSetting;
-    // "Java Home Variables": names of variables that may name a runtime.
-    std::vector<std::wstring> javaHomeVariables;
-    // "Download Address": where "JRE Not Found" sends the user for Java.
-    std::wstring downloadAddress;
-    std::wstring libraryPath;
     // Added to "could not find the main class" when "Class Path" entries
     // found no file: the class path searched and those entries.
     std::wstring classPathNote;
@@ -101,12 +85,7 @@ public:
     std::wstring errorFile;
     bool appendOutput = false;
     bool appendError = false;
-    std::wstring systemPath;
     std::wstring extraArguments;
-    std::wstring pairProduct;
-    bool pairReturnCode = false;
-    bool failureCheck = false;
-    bool overrideWorkingDir = false;
     size_t javaThreadStackSize = 0;
     bool relaunchPair = false;
     // The runtime is the one shipped beside the launcher (jre\ or jre64\),
@@ -115,7 +94,7 @@ public:
     CreateJavaVmFunction createJavaVm = nullptr;
     GetDefaultInitArgsFunction getDefaultInitArgs = nullptr;
     FindBootClassFunction findBootClass = nullptr;
-    // The launcher INI's accessor for the whole start (launcherSettings).
+    // The launcher INI's accessor for the whole start, made by Prepare.
     std::unique_ptr<LayeredIniFile> launcherIni;
 
 private:

@@ -94,7 +94,7 @@ InstanceMessages registerInstanceMessages(const std::wstring& instanceName)
 
 bool setupSingleInstance(Launcher& launcher)
 {
-    const LayeredIniFile* ini = launcherSettings(launcher);
+    const LayeredIniFile* ini = launcher.launcherIni.get();
     if (ini == nullptr) {
         return false;
     }

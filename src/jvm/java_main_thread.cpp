@@ -7,7 +7,6 @@
 #include "jvm/jvm_library.h"
 #include "jvm/uncaught_exception.h"
 #include "resources/resource.h"
-#include "splash/splash.h"
 #include "support/boundary_guard.h"
 #include "support/messages.h"
 
@@ -139,9 +138,9 @@ std::wstring slashNameOf(JNIEnv* env, jclass cls)
 // its name, so the name the runtime loaded is kept.
 jclass loadMainModule(Launcher& launcher, JNIEnv* env)
 {
-    jclass loaded = loadThroughLauncherHelper(launcher, env, kLaunchModeModule, launcher.mainModule);
+    jclass loaded = loadThroughLauncherHelper(launcher, env, kLaunchModeModule, launcher.settings.mainModule);
     if (loaded == nullptr) {
-        ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher.mainModule);
+        ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher.settings.mainModule);
         return nullptr;
     }
     if (launcher.mainClass.empty()) {
@@ -155,7 +154,7 @@ jclass loadMainModule(Launcher& launcher, JNIEnv* env)
 // class of its own that runs the one named.
 jclass loadApplicationClass(Launcher& launcher, JNIEnv* env)
 {
-    if (!launcher.mainModule.empty()) {
+    if (!launcher.settings.mainModule.empty()) {
         return loadMainModule(launcher, env);
     }
     LocalRef<jclass> found(env, findMainClass(launcher, env));
@@ -282,8 +281,8 @@ LaunchResult runMain(Launcher& launcher, JNIEnv* env)
     if (!thrown) {
         return LaunchResult::mainReturned;
     }
-    CloseNativeSplash(launcher);
-    if (launcher.failureCheck) {
+    launcher.splash.closeNative();
+    if (launcher.settings.failureCheck) {
         handleUncaughtException(env, thrown.get());
     }
     return LaunchResult::mainThrew;

@@ -31,10 +31,10 @@ void JNICALL exitHook(jint code)
         traceExit(launcher->trace, kFailureExitCode, L"the runtime's launcher helper rejected the main class");
         // The launcher found a class path's class itself, so the helper can
         // only have missed its main; a module it may not have found at all.
-        if (launcher->mainModule.empty()) {
+        if (launcher->settings.mainModule.empty()) {
             ShowErrorBox(launcher->splash.window, IDS_NO_MAIN_METHOD);
         } else {
-            ReportOneString(launcher->splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher->mainModule);
+            ReportOneString(launcher->splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher->settings.mainModule);
         }
         ::ExitProcess(kFailureExitCode);
     }

@@ -81,7 +81,7 @@ bool appendModuleOptions(Launcher& launcher, const IniFile& ini, std::wstring_vi
             return false;
         }
     }
-    return appendVmOption(launcher, L"-Djdk.module.main=" + std::wstring(moduleOfMainModule(launcher.mainModule)));
+    return appendVmOption(launcher, L"-Djdk.module.main=" + std::wstring(moduleOfMainModule(launcher.settings.mainModule)));
 }
 
 void readStreamSettings(Launcher& launcher, const IniFile& ini)
@@ -115,7 +115,7 @@ void appendCmdArguments(Launcher& launcher, const IniFile& ini)
 
 OptionAssembly assembleJvmOptions(Launcher& launcher)
 {
-    const LayeredIniFile* settings = launcherSettings(launcher);
+    const LayeredIniFile* settings = launcher.launcherIni.get();
     std::optional<std::wstring> launcherPath = settings ? modulePath() : std::nullopt;
     if (!launcherPath) {
         return OptionAssembly::incomplete;
@@ -125,7 +125,7 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
     launcher.classPathNote = classPathNote(classPath);
     // A modular application may have no class path at all. Entries that
     // found nothing are named: the key was set, just not right.
-    if (classPath.text.empty() && launcher.mainModule.empty()) {
+    if (classPath.text.empty() && launcher.settings.mainModule.empty()) {
         ShowErrorBox(launcher.splash.window, classPath.unmatched.empty()
                                                  ? LoadMessage(IDS_NO_CLASS_PATH)
                                                  : unmatchedEntriesText(classPath.unmatched));
@@ -137,7 +137,7 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
     if (!classPath.text.empty() && !appendPathListOption(launcher, L"-Djava.class.path=", classPath.text)) {
         return OptionAssembly::failed;
     }
-    if (!launcher.mainModule.empty() && !appendModuleOptions(launcher, ini, *launcherPath)) {
+    if (!launcher.settings.mainModule.empty() && !appendModuleOptions(launcher, ini, *launcherPath)) {
         return OptionAssembly::failed;
     }
     std::vector<std::wstring> tokens = cutVmParameters(readSetting(ini, kVmParametersKey));

@@ -55,16 +55,16 @@ bool prepareNativePaths(Launcher& launcher)
     ::SetDllDirectoryW(runtimeBinFolder(launcher.jvmLibraryPath).c_str());
     publishRuntimeChoice(launcher);
     NativePathInputs inputs{
-        .libraryPath = expandEnvironment(launcher.libraryPath),
-        .systemPath = expandEnvironment(launcher.systemPath),
+        .libraryPath = expandEnvironment(launcher.settings.libraryPath),
+        .systemPath = expandEnvironment(launcher.settings.systemPath),
         // An unset PATH stays a literal reference, as the system leaves it.
         .oldPath = expandEnvironment(L"%Path%"),
         .launcherFolder = launcherFolder(),
         .jvmLibraryPath = launcher.jvmLibraryPath,
     };
-    if (!launcher.libraryPath.empty()) {
-        launcher.libraryPath = composeLibraryPath(inputs);
-        if (!appendPathListOption(launcher, L"-Djava.library.path=", launcher.libraryPath)) {
+    if (!launcher.settings.libraryPath.empty()) {
+        launcher.settings.libraryPath = composeLibraryPath(inputs);
+        if (!appendPathListOption(launcher, L"-Djava.library.path=", launcher.settings.libraryPath)) {
             return false;
         }
     }

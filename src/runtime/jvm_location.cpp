@@ -186,7 +186,7 @@ std::optional<WORD> libraryMachine(const std::wstring& path)
 void checkArchitecture(Launcher& launcher)
 {
     launcher.relaunchPair = false;
-    if (launcher.pairProduct.empty()) {
+    if (launcher.settings.pairProduct.empty()) {
         return;
     }
     const std::optional<WORD> machine = libraryMachine(launcher.jvmLibraryPath);

@@ -65,12 +65,12 @@ std::vector<std::size_t> stableOrder(std::size_t count, const Before& before)
 
 SearchPolicy searchPolicyOf(const Launcher& launcher)
 {
-    return {launcher.minimumVersion,
-            launcher.maximumVersion,
-            launcher.jvmType,
-            {launcher.jdkSelected, launcher.jreSelected, launcher.bothKindsAllowed},
-            {launcher.jrockitAccepted, launcher.jrockitFavored, launcher.sunAccepted,
-             launcher.sunFavored, launcher.ibmAccepted, launcher.ibmFavored}};
+    return {launcher.settings.minimumVersion,
+            launcher.settings.maximumVersion,
+            launcher.settings.jvmType,
+            {launcher.settings.jdkSelected, launcher.settings.jreSelected, launcher.settings.bothKindsAllowed},
+            {launcher.settings.provider.jrockitAccepted, launcher.settings.provider.jrockitFavored, launcher.settings.provider.sunAccepted,
+             launcher.settings.provider.sunFavored, launcher.settings.provider.ibmAccepted, launcher.settings.provider.ibmFavored}};
 }
 
 bool rowVisited(const VendorRow& row, const SearchPolicy& policy)

@@ -170,7 +170,7 @@ std::optional<RuntimeCandidate> searchRegistry(const Launcher& launcher, int pas
 {
     const Trace& trace = launcher.trace;
     const bool otherView = pass == 2;
-    if (otherView && launcher.pairProduct.empty()) {
+    if (otherView && launcher.settings.pairProduct.empty()) {
         trace.line(L"registry", {"no pass in the other view: no \"Pair Product\" to host its runtimes"});
         return std::nullopt;
     }
@@ -181,7 +181,7 @@ std::optional<RuntimeCandidate> searchRegistry(const Launcher& launcher, int pas
     std::vector<RuntimeCandidate> candidates =
         gatherCandidates(policy, view, otherView ? traits.otherViewFlag : 0, trace);
     sortCandidates(candidates, policy);
-    std::optional<RuntimeCandidate> chosen = chooseCandidate(candidates, launcher.preferredVersions);
+    std::optional<RuntimeCandidate> chosen = chooseCandidate(candidates, launcher.settings.preferredVersions);
     if (!chosen) {
         trace.line(L"registry", {"no candidate in this view"});
     } else if (trace.on()) {

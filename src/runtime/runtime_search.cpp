@@ -27,24 +27,24 @@ std::wstring withTrailingBackslash(std::wstring folder)
 
 bool useConfiguredFolder(Launcher& launcher)
 {
-    if (launcher.jrePathSetting.empty()) {
+    if (launcher.settings.jrePathSetting.empty()) {
         launcher.trace.line(L"runtime", {"no \"JRE Path\""});
         return false;
     }
     // A reference to a variable that is not set names no folder, rather
     // than a folder with "%NAME%" in its path.
-    const std::optional<std::wstring> setting = expandWhenAllSet(launcher.jrePathSetting);
+    const std::optional<std::wstring> setting = expandWhenAllSet(launcher.settings.jrePathSetting);
     if (!setting || setting->empty()) {
-        launcher.trace.line(L"runtime", {"\"JRE Path\" ", launcher.jrePathSetting,
+        launcher.trace.line(L"runtime", {"\"JRE Path\" ", launcher.settings.jrePathSetting,
                                          ": names no folder, ",
                                          setting ? "its variables are empty" : "a variable it refers to is not set"});
         return false;
     }
     // The packager's or the user's own choice: no version bound applies.
     const std::wstring folder = configuredRuntimeFolder(*setting, launcherFolder());
-    std::wstring library = findJvmLibrary(folder, launcher.jvmType);
+    std::wstring library = findJvmLibrary(folder, launcher.settings.jvmType);
     launcher.trace.line(L"runtime", {"\"JRE Path\" folder ", folder, ": ",
-                                     library.empty() ? TracePiece(missingLibraryText(launcher.jvmType))
+                                     library.empty() ? TracePiece(missingLibraryText(launcher.settings.jvmType))
                                                      : "taken, no version bound applies"});
     if (library.empty()) {
         return false;
@@ -64,9 +64,9 @@ bool useLocalRuntime(Launcher& launcher)
     }
     // A runtime shipped with the launcher is its own architecture by
     // construction; it is neither bounded nor checked.
-    std::wstring library = findJvmLibrary(home, launcher.jvmType);
+    std::wstring library = findJvmLibrary(home, launcher.settings.jvmType);
     launcher.trace.line(L"runtime", {"local runtime ", home, ": ",
-                                     library.empty() ? TracePiece(missingLibraryText(launcher.jvmType)) : "taken"});
+                                     library.empty() ? TracePiece(missingLibraryText(launcher.settings.jvmType)) : "taken"});
     if (library.empty()) {
         return false;
     }
@@ -89,7 +89,7 @@ bool useRegistry(Launcher& launcher)
     }
     launcher.foundVersion = chosen->version;
     launcher.ibmRuntimeChosen = chosen->keepsJavaMainThread;
-    launcher.jvmLibraryPath = findJvmLibrary(chosen->home, launcher.jvmType);
+    launcher.jvmLibraryPath = findJvmLibrary(chosen->home, launcher.settings.jvmType);
     return !launcher.jvmLibraryPath.empty();
 }
 
@@ -101,10 +101,10 @@ bool askForRuntime(Launcher& launcher)
     // what is missing and ends as the dialog's Cancel does.
     if (isConsoleProgram()) {
         launcher.trace.line(L"runtime", {"no runtime found: said on standard error"});
-        ShowErrorBox(nullptr, missingRuntimeMessage(launcher) + L"\n" + launcher.downloadAddress);
+        ShowErrorBox(nullptr, missingRuntimeMessage(launcher) + L"\n" + launcher.settings.downloadAddress);
         return false;
     }
-    MissingRuntimeDialog dialog(missingRuntimeMessage(launcher), launcher.jvmType, launcher.downloadAddress);
+    MissingRuntimeDialog dialog(missingRuntimeMessage(launcher), launcher.settings.jvmType, launcher.settings.downloadAddress);
     launcher.trace.line(L"runtime", {"no runtime found: asking the user"});
     if (!dialog.ask(::GetActiveWindow())) {
         launcher.trace.line(L"runtime", {"the user cancelled"});

@@ -58,7 +58,7 @@ bool useVariable(Launcher& launcher, const std::wstring& name, const SearchPolic
         entryFound(folder + L"bin\\javac.exe") ? RuntimeKind::jdk : RuntimeKind::jre,
         machine && belongsToOtherArchitecture(*machine, kThisBuild)};
     const std::wstring_view reason =
-        variableRuntimeRejection(runtime, policy, !launcher.pairProduct.empty());
+        variableRuntimeRejection(runtime, policy, !launcher.settings.pairProduct.empty());
     if (trace.on()) {
         trace.line(L"runtime", {"%", name, "% = ", *value, ": version ",
                                 release.version ? formatVersion(*release.version) : L"unknown (",
@@ -96,12 +96,12 @@ std::wstring_view variableRuntimeRejection(const VariableRuntime& runtime,
 
 bool useVariableRuntimes(Launcher& launcher)
 {
-    if (launcher.javaHomeVariables.empty()) {
+    if (launcher.settings.javaHomeVariables.empty()) {
         launcher.trace.line(L"runtime", {"no \"Java Home Variables\""});
         return false;
     }
     const SearchPolicy policy = searchPolicyOf(launcher);
-    for (const std::wstring& name : launcher.javaHomeVariables) {
+    for (const std::wstring& name : launcher.settings.javaHomeVariables) {
         if (!name.empty() && useVariable(launcher, name, policy)) {
             return true;
         }

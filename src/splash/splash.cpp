@@ -2,11 +2,10 @@
 
 #include "config/ini_file.h"
 #include "config/setting_keys.h"
-#include "config/settings.h"
-#include "core/launcher.h"
 #include "splash/splash_rules.h"
 #include "support/file_system.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 #include <memory>
 
@@ -35,15 +34,14 @@ std::wstring findSplashLibrary(std::wstring_view jvmLibraryPath)
     return candidate;
 }
 
-void startNativeSplash(Launcher& launcher, bool autoClose)
+void startNativeSplash(SplashState& splash, bool autoClose)
 {
-    SplashState& splash = launcher.splash;
     splash.startNative(SplashRequest{splash.imagePath, shadowWanted(splash.shadow), autoClose});
 }
 
 }  // namespace
 
-bool bindJavaSplash(Launcher& launcher, const std::wstring& libraryPath, const std::wstring& picturePath)
+bool bindJavaSplash(SplashState& splash, const std::wstring& libraryPath, const std::wstring& picturePath)
 {
     // Loaded for good: the Java side keeps using it once the VM runs.
     HMODULE library = ::LoadLibraryW(libraryPath.c_str());
@@ -55,7 +53,7 @@ bool bindJavaSplash(Launcher& launcher, const std::wstring& libraryPath, const s
     auto splashSetFileJarName = exportOf<SplashSetFileJarNameFunction>(library, "SplashSetFileJarName");
     // Kept before the others are checked, so a library that lacks one of
     // them is still closed at failure or teardown.
-    launcher.splash.keepJavaSplashClose(exportOf<SplashCloseFunction>(library, "SplashClose"));
+    splash.keepJavaSplashClose(exportOf<SplashCloseFunction>(library, "SplashClose"));
     if (splashInit == nullptr || splashLoadFile == nullptr || splashSetFileJarName == nullptr) {
         return false;
     }
@@ -67,30 +65,24 @@ bool bindJavaSplash(Launcher& launcher, const std::wstring& libraryPath, const s
     return true;
 }
 
-bool startSplash(Launcher& launcher)
+void startSplash(SplashState& splash, const IniFile& ini, const std::wstring& jvmLibraryPath,
+                 const Trace& trace)
 {
-    const LayeredIniFile* settings = launcherSettings(launcher);
-    if (settings == nullptr) {
-        return false;
-    }
     // The splash keys have no append sections; readSetting reads them plain.
-    const IniFile& ini = *settings;
-    launcher.splash.imagePath = readSetting(ini, kSplashScreenKey);
-    launcher.splash.shadow = readSetting(ini, kSplashShadowKey);
+    splash.imagePath = readSetting(ini, kSplashScreenKey);
+    splash.shadow = readSetting(ini, kSplashShadowKey);
     const std::wstring preferSetting = readSetting(ini, kPreferNativeSplashKey);
     const std::wstring autoCloseSetting = readSetting(ini, kSplashAutoCloseKey);
 
-    const std::wstring library =
-        launcher.splash.imagePath.empty() ? std::wstring() : findSplashLibrary(launcher.jvmLibraryPath);
-    const Trace& trace = launcher.trace;
-    switch (planSplash(launcher.splash.imagePath, preferSetting, library)) {
+    const std::wstring library = splash.imagePath.empty() ? std::wstring() : findSplashLibrary(jvmLibraryPath);
+    switch (planSplash(splash.imagePath, preferSetting, library)) {
     case SplashPlan::none:
         trace.line(L"splash", {"none: no \"Splash Screen\" picture"});
-        return true;
+        return;
     case SplashPlan::javaFirst:
-        if (bindJavaSplash(launcher, library, launcher.splash.imagePath)) {
+        if (bindJavaSplash(splash, library, splash.imagePath)) {
             trace.line(L"splash", {"the runtime's splash library ", library});
-            return true;
+            return;
         }
         trace.line(L"splash", {"the runtime's splash library failed: the launcher's own window instead"});
         break;
@@ -98,16 +90,10 @@ bool startSplash(Launcher& launcher)
         break;
     }
     if (trace.on()) {
-        trace.line(L"splash", {"the launcher's own window with ", launcher.splash.imagePath,
-                               entryFound(launcher.splash.imagePath) ? "" : ", which does not exist"});
+        trace.line(L"splash", {"the launcher's own window with ", splash.imagePath,
+                               entryFound(splash.imagePath) ? "" : ", which does not exist"});
     }
-    startNativeSplash(launcher, autoCloseWanted(autoCloseSetting));
-    return true;
-}
-
-void CloseNativeSplash(Launcher& launcher)
-{
-    launcher.splash.closeNative();
+    startNativeSplash(splash, autoCloseWanted(autoCloseSetting));
 }
 
 }  // namespace velmar

@@ -3,24 +3,23 @@
 // launcher's own window.
 #pragma once
 
-#include "splash/splash_window.h"
+#include "splash/splash_state.h"
 
 #include <string>
 
 namespace velmar {
 
-class Launcher;
+class IniFile;
+class Trace;
 
-// Reads the [Display] splash keys and shows the chosen splash; false only
-// when the launcher INI cannot be located.
-bool startSplash(Launcher& launcher);
+// Reads the [Display] splash keys of the launcher INI and shows the chosen
+// splash; the runtime's splash library is looked for beside its VM library.
+void startSplash(SplashState& splash, const IniFile& ini, const std::wstring& jvmLibraryPath,
+                 const Trace& trace);
 
 // Loads the runtime's splash library and drives it with the picture;
 // false when the library cannot be loaded or lacks an export it needs.
 // Its SplashClose is kept in the splash state either way.
-bool bindJavaSplash(Launcher& launcher, const std::wstring& libraryPath, const std::wstring& picturePath);
-
-// Ends the launcher's own splash, if one is up (see SplashState).
-void CloseNativeSplash(Launcher& launcher);
+bool bindJavaSplash(SplashState& splash, const std::wstring& libraryPath, const std::wstring& picturePath);
 
 }  // namespace velmar

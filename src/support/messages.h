@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -46,6 +47,19 @@ std::wstring FormatMessageText(std::wstring_view format,
 // program's product name, or the system's default when it has none. Returns the box's result, 0 when no box was shown.
 // A console program writes the text to its standard error instead (IDOK).
 int ShowErrorBox(HWND owner, MessageRef text, std::optional<MessageRef> caption = std::nullopt);
+
+// Shows a start's error boxes, each owned by the window in front of the
+// user at that moment: the launcher's splash while it is up, else none.
+// Taken by what reports an error and needs nothing else of the start.
+class ErrorReporter {
+public:
+    explicit ErrorReporter(const std::atomic<HWND>& owner) noexcept : owner_(owner) {}
+    HWND owner() const noexcept { return owner_.load(); }
+    int show(MessageRef text) const { return ShowErrorBox(owner(), text); }
+
+private:
+    const std::atomic<HWND>& owner_;
+};
 
 // "format id, one string, an error number" (202 with a detail text).
 int ReportWindowsError(HWND owner, UINT formatId, std::wstring_view detail, DWORD errorNumber);

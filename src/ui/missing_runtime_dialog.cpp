@@ -56,8 +56,8 @@ void widenToMessage(HWND dialog, HWND link)
 std::wstring missingRuntimeMessage(const Launcher& launcher)
 {
     const UINT format =
-        launcher.jvmType == kVmTypeServer ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
-    const std::wstring phrase = requirementPhrase(launcher.minimumVersion, launcher.maximumVersion);
+        launcher.settings.jvmType == kVmTypeServer ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
+    const std::wstring phrase = requirementPhrase(launcher.settings.minimumVersion, launcher.settings.maximumVersion);
     return FormatMessageText(LoadMessage(format), {std::wstring_view(phrase)});
 }
 
@@ -157,21 +157,21 @@ void saveChosenFolder(const Launcher& launcher, const std::wstring& chosenFolder
     if (!ownIni) {
         return;
     }
-    const bool hasPair = !launcher.pairProduct.empty();
-    if (launcher.isService) {
+    const bool hasPair = !launcher.settings.pairProduct.empty();
+    if (launcher.settings.isService) {
         writeJrePath(*ownIni, chosenFolder);
-        if (std::optional<std::wstring> pairIni = iniPathFor(launcher.pairProduct);
+        if (std::optional<std::wstring> pairIni = iniPathFor(launcher.settings.pairProduct);
             hasPair && pairIni) {
             writeJrePath(*pairIni, chosenFolder);
         }
         return;
     }
     writeJrePath(
-        perUserIniPath(*executable, launcher.productName, launcher.productCode, true),
+        perUserIniPath(*executable, launcher.settings.productName, launcher.settings.productCode, true),
         chosenFolder);
     if (hasPair) {
-        writeJrePath(perUserIniPath(launcher.pairProduct, launcher.productName,
-                                    launcher.productCode, true),
+        writeJrePath(perUserIniPath(launcher.settings.pairProduct, launcher.settings.productName,
+                                    launcher.settings.productCode, true),
                      chosenFolder);
     }
 }

@@ -129,7 +129,7 @@ TEST_P(LibraryMachineTest, ReadsOnlyWellFormedHeaders)
     // other machine asks for the pair.
     Launcher launcher;
     launcher.jvmLibraryPath = path;
-    launcher.pairProduct = L"C:\\pair\\myapp.exe";
+    launcher.settings.pairProduct = L"C:\\pair\\myapp.exe";
     launcher.relaunchPair = true;
     checkArchitecture(launcher);
     EXPECT_EQ(launcher.relaunchPair, GetParam().machine == otherMachine());

@@ -32,7 +32,7 @@ protected:
         const auto ini = launcherIniPath();
         ASSERT_TRUE(ini);
         writeUnicodeFileAt(*ini, L"[Java Runtime Environment]\r\nMain Class=a.Main\r\n" + lines);
-        ASSERT_TRUE(loadSettings(launcher_));
+        ASSERT_TRUE(launcher_.readSettings());
     }
 
     // A runtime folder with the given VM folders, registered as a classic

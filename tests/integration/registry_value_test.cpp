@@ -98,7 +98,7 @@ TEST_P(OddRegistryValueTest, NeverStopsTheSearchForAValidRuntimeBesideIt)
                       L"JavaHome", valid);
         registerRawValue(kNative, scanned.in(kNative), scanned.value, c.type, c.bytes(odd));
         Launcher launcher;
-        ASSERT_TRUE(loadSettings(launcher));
+        ASSERT_TRUE(launcher.readSettings());
         ASSERT_TRUE(searchRuntime(launcher));
         EXPECT_EQ(launcher.jvmLibraryPath, c.namesTheRuntime ? odd + L"bin\\server\\jvm.dll"
                                                              : valid + L"bin\\client\\jvm.dll");

@@ -4,8 +4,8 @@
 #include "core/launcher.h"
 #include "runtime/jvm_location.h"
 #include "runtime/runtime_search.h"
-#include "support/file_system.h"
 #include "runtime_fixture.h"
+#include "support/file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST_F(ConfiguredFolderTest, UsesTheLibraryOfJrePathWithOrWithoutBackslash)
     makeRuntime(home, {L"server"});
     for (std::wstring setting : {home, home.substr(0, home.size() - 1)}) {
         SCOPED_TRACE(setting);
-        launcher_.jrePathSetting = setting;
+        launcher_.settings.jrePathSetting = setting;
         launcher_.jvmLibraryPath.clear();
         ASSERT_TRUE(searchRuntime(launcher_));
         EXPECT_EQ(launcher_.jvmLibraryPath, home + L"bin\\server\\jvm.dll");
@@ -59,9 +59,9 @@ TEST_F(ConfiguredFolderTest, IgnoresTheVersionBounds)
 {
     const std::wstring home = folder(L"jre");
     makeRuntime(home, {L"client"});
-    launcher_.jrePathSetting = home;
-    launcher_.minimumVersion = boundFromText(L"99", BoundKind::minimum);
-    launcher_.maximumVersion = boundFromText(L"100", BoundKind::maximum);
+    launcher_.settings.jrePathSetting = home;
+    launcher_.settings.minimumVersion = boundFromText(L"99", BoundKind::minimum);
+    launcher_.settings.maximumVersion = boundFromText(L"100", BoundKind::maximum);
     ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, home + L"bin\\client\\jvm.dll");
 }
@@ -70,13 +70,13 @@ TEST_F(ConfiguredFolderTest, AFolderWithoutTheWantedVmIsPassedOver)
 {
     const std::wstring home = folder(L"jre");
     makeRuntime(home, {L"client"});
-    launcher_.jrePathSetting = home;
-    launcher_.jvmType = kVmTypeServer;
+    launcher_.settings.jrePathSetting = home;
+    launcher_.settings.jvmType = kVmTypeServer;
     EXPECT_FALSE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, L"");
 
-    launcher_.jrePathSetting = folder(L"empty");
-    launcher_.jvmType = kVmTypeDefault;
+    launcher_.settings.jrePathSetting = folder(L"empty");
+    launcher_.settings.jvmType = kVmTypeDefault;
     EXPECT_FALSE(searchRuntime(launcher_));
 }
 
@@ -84,12 +84,12 @@ TEST_F(ConfiguredFolderTest, ARuntimeOfTheOtherMachineGoesToThePair)
 {
     const std::wstring home = folder(L"jre");
     makeRuntime(home, {L"client"}, false, otherMachine());
-    launcher_.jrePathSetting = home;
-    launcher_.pairProduct = L"C:\\pair\\myapp.exe";
+    launcher_.settings.jrePathSetting = home;
+    launcher_.settings.pairProduct = L"C:\\pair\\myapp.exe";
     ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_TRUE(launcher_.relaunchPair);
 
-    launcher_.pairProduct.clear();
+    launcher_.settings.pairProduct.clear();
     ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_FALSE(launcher_.relaunchPair) << "no pair: the load reports the mismatch later";
 }
@@ -157,8 +157,8 @@ protected:
 TEST_F(ShippedRuntimeTest, IsUsedWithoutBoundsOrArchitectureCheck)
 {
     makeRuntime(home_, {L"client"}, true, otherMachine());
-    launcher_.minimumVersion = boundFromText(L"99", BoundKind::minimum);
-    launcher_.pairProduct = L"C:\\pair\\myapp.exe";
+    launcher_.settings.minimumVersion = boundFromText(L"99", BoundKind::minimum);
+    launcher_.settings.pairProduct = L"C:\\pair\\myapp.exe";
     ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
     EXPECT_FALSE(launcher_.relaunchPair);
@@ -169,11 +169,11 @@ TEST_F(ShippedRuntimeTest, ComesAfterJrePath)
     makeRuntime(home_, {L"client"}, true);
     const std::wstring configured = folder(L"configured");
     makeRuntime(configured, {L"server"});
-    launcher_.jrePathSetting = configured;
+    launcher_.settings.jrePathSetting = configured;
     ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, configured + L"bin\\server\\jvm.dll");
 
-    launcher_.jrePathSetting = folder(L"empty");
+    launcher_.settings.jrePathSetting = folder(L"empty");
     ASSERT_TRUE(searchRuntime(launcher_));
     EXPECT_EQ(launcher_.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
 }
@@ -181,7 +181,7 @@ TEST_F(ShippedRuntimeTest, ComesAfterJrePath)
 TEST_F(ShippedRuntimeTest, WithoutTheWantedVmIsPassedOver)
 {
     makeRuntime(home_, {L"client"}, true);
-    launcher_.jvmType = kVmTypeServer;
+    launcher_.settings.jvmType = kVmTypeServer;
     EXPECT_FALSE(searchRuntime(launcher_));
 }
 

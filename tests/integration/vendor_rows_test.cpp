@@ -29,7 +29,7 @@ protected:
         EXPECT_TRUE(ini);
         writeUnicodeFileAt(*ini, L"[Java Runtime Environment]\r\nMain Class=a.Main\r\n" + settings);
         launcher_ = std::make_unique<Launcher>();
-        EXPECT_TRUE(loadSettings(*launcher_));
+        EXPECT_TRUE(launcher_->readSettings());
         return searchRuntime(*launcher_);
     }
 

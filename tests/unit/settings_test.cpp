@@ -145,26 +145,26 @@ TEST_F(LoadSettingsTest, ReadsTheWorkedExample)
              L"[Application]\r\nFailure Check=Yes\r\nOverride WorkingDir=yes\r\n"
              L"Pair Product=C:\\App\\pair.exe\r\nPair Return Code=YES\r\n");
     Launcher launcher;
-    ASSERT_TRUE(loadSettings(launcher));
-    EXPECT_EQ(launcher.productName, L"Sample Suite");
-    EXPECT_EQ(launcher.productCode, L"{6F1C2A40-0000-4000-8000-000000000001}");
+    ASSERT_TRUE(launcher.readSettings());
+    EXPECT_EQ(launcher.settings.productName, L"Sample Suite");
+    EXPECT_EQ(launcher.settings.productCode, L"{6F1C2A40-0000-4000-8000-000000000001}");
     EXPECT_EQ(launcher.mainClass, L"com/example/app/Main");
-    EXPECT_EQ(launcher.minimumVersion, (JavaVersion{{1, 8, 0, 0}}));
-    EXPECT_EQ(launcher.maximumVersion, (JavaVersion{{65535, 65535, 65535, 65535}}));
-    EXPECT_EQ(launcher.jvmType, 2);
-    EXPECT_FALSE(launcher.jdkSelected);
-    EXPECT_TRUE(launcher.jreSelected);
-    EXPECT_TRUE(launcher.bothKindsAllowed);
-    EXPECT_TRUE(launcher.jrockitAccepted && launcher.sunAccepted && launcher.ibmAccepted);
-    EXPECT_FALSE(launcher.jrockitFavored || launcher.sunFavored || launcher.ibmFavored);
-    EXPECT_EQ(launcher.preferredVersions, (std::vector<std::wstring>{L"1.8", L"", L"11"}));
-    EXPECT_EQ(launcher.systemPath, L"D:\\App\\bin");
-    EXPECT_EQ(launcher.libraryPath, L"D:\\App\\native;");
-    EXPECT_TRUE(launcher.failureCheck);
-    EXPECT_TRUE(launcher.overrideWorkingDir);
-    EXPECT_EQ(launcher.pairProduct, L"C:\\App\\pair.exe");
-    EXPECT_TRUE(launcher.pairReturnCode);
-    EXPECT_FALSE(launcher.isService);
+    EXPECT_EQ(launcher.settings.minimumVersion, (JavaVersion{{1, 8, 0, 0}}));
+    EXPECT_EQ(launcher.settings.maximumVersion, (JavaVersion{{65535, 65535, 65535, 65535}}));
+    EXPECT_EQ(launcher.settings.jvmType, 2);
+    EXPECT_FALSE(launcher.settings.jdkSelected);
+    EXPECT_TRUE(launcher.settings.jreSelected);
+    EXPECT_TRUE(launcher.settings.bothKindsAllowed);
+    EXPECT_TRUE(launcher.settings.provider.jrockitAccepted && launcher.settings.provider.sunAccepted && launcher.settings.provider.ibmAccepted);
+    EXPECT_FALSE(launcher.settings.provider.jrockitFavored || launcher.settings.provider.sunFavored || launcher.settings.provider.ibmFavored);
+    EXPECT_EQ(launcher.settings.preferredVersions, (std::vector<std::wstring>{L"1.8", L"", L"11"}));
+    EXPECT_EQ(launcher.settings.systemPath, L"D:\\App\\bin");
+    EXPECT_EQ(launcher.settings.libraryPath, L"D:\\App\\native;");
+    EXPECT_TRUE(launcher.settings.failureCheck);
+    EXPECT_TRUE(launcher.settings.overrideWorkingDir);
+    EXPECT_EQ(launcher.settings.pairProduct, L"C:\\App\\pair.exe");
+    EXPECT_TRUE(launcher.settings.pairReturnCode);
+    EXPECT_FALSE(launcher.settings.isService);
 }
 
 TEST_F(LoadSettingsTest, DefaultsWhenOnlyTheMainClassIsSet)
@@ -172,17 +172,17 @@ TEST_F(LoadSettingsTest, DefaultsWhenOnlyTheMainClassIsSet)
     writeIni(L"[Java Runtime Environment]\r\nMain Class=Main\r\nJVM Type=Server\r\n"
              L"[Application]\r\nApplication Type=Service\r\n");
     Launcher launcher;
-    ASSERT_TRUE(loadSettings(launcher));
+    ASSERT_TRUE(launcher.readSettings());
     EXPECT_EQ(launcher.mainClass, L"Main");
-    EXPECT_EQ(launcher.jvmType, 0);
-    EXPECT_EQ(launcher.minimumVersion, JavaVersion{});
-    EXPECT_EQ(launcher.maximumVersion, JavaVersion{}) << "an empty maximum gives 0.0.0.0";
-    EXPECT_TRUE(launcher.jdkSelected && launcher.jreSelected && launcher.bothKindsAllowed);
-    EXPECT_TRUE(launcher.sunAccepted && launcher.sunFavored);
-    EXPECT_FALSE(launcher.ibmAccepted || launcher.jrockitAccepted);
-    EXPECT_FALSE(launcher.isService) << "\"service\" is compared exactly";
-    EXPECT_FALSE(launcher.pairReturnCode);
-    EXPECT_TRUE(launcher.preferredVersions.empty());
+    EXPECT_EQ(launcher.settings.jvmType, 0);
+    EXPECT_EQ(launcher.settings.minimumVersion, JavaVersion{});
+    EXPECT_EQ(launcher.settings.maximumVersion, JavaVersion{}) << "an empty maximum gives 0.0.0.0";
+    EXPECT_TRUE(launcher.settings.jdkSelected && launcher.settings.jreSelected && launcher.settings.bothKindsAllowed);
+    EXPECT_TRUE(launcher.settings.provider.sunAccepted && launcher.settings.provider.sunFavored);
+    EXPECT_FALSE(launcher.settings.provider.ibmAccepted || launcher.settings.provider.jrockitAccepted);
+    EXPECT_FALSE(launcher.settings.isService) << "\"service\" is compared exactly";
+    EXPECT_FALSE(launcher.settings.pairReturnCode);
+    EXPECT_TRUE(launcher.settings.preferredVersions.empty());
 }
 
 TEST_F(LoadSettingsTest, TakesKeysFromTheAppendSection)
@@ -190,8 +190,8 @@ TEST_F(LoadSettingsTest, TakesKeysFromTheAppendSection)
     writeIni(L"[Java Runtime Environment]\r\nMain Class=Main\r\n"
              L"[Java Runtime Environment+]\r\nSystem Path=C:\\extra\r\n");
     Launcher launcher;
-    ASSERT_TRUE(loadSettings(launcher));
-    EXPECT_EQ(launcher.systemPath, L" C:\\extra");
+    ASSERT_TRUE(launcher.readSettings());
+    EXPECT_EQ(launcher.settings.systemPath, L" C:\\extra");
 }
 
 struct JrePathCase {
@@ -216,9 +216,9 @@ TEST_P(JrePathSourceTest, ReadsJrePathFromTheRightFile)
         writeUnicodeFileAt(perUserIni(), c.perUserFile);
     }
     Launcher launcher;
-    ASSERT_TRUE(loadSettings(launcher));
-    EXPECT_EQ(launcher.jrePathSetting, c.expected) << c.name;
-    EXPECT_EQ(launcher.isService, c.service);
+    ASSERT_TRUE(launcher.readSettings());
+    EXPECT_EQ(launcher.settings.jrePathSetting, c.expected) << c.name;
+    EXPECT_EQ(launcher.settings.isService, c.service);
 }
 
 INSTANTIATE_TEST_SUITE_P(
