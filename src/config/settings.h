@@ -2,8 +2,8 @@
 // and the start, read once, and the value tables of the switches.
 #pragma once
 
+#include "config/java_version.h"
 #include "config/setting_keys.h"
-#include "runtime/java_version.h"
 
 #include <memory>
 #include <string>

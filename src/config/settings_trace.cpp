@@ -2,9 +2,9 @@
 
 #include "config/ini_file.h"
 #include "config/ini_text.h"
+#include "config/java_version.h"
 #include "config/setting_keys.h"
 #include "config/settings.h"
-#include "runtime/java_version.h"
 #include "support/trace.h"
 
 namespace velmar {

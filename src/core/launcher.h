@@ -7,10 +7,10 @@
 // objects that own their synchronisation.
 #pragma once
 
+#include "config/java_version.h"
 #include "config/settings.h"
 #include "instance/instance_state.h"
 #include "jvm/vm_lifetime.h"
-#include "runtime/java_version.h"
 #include "splash/splash_state.h"
 #include "support/handles.h"
 #include "support/messages.h"

@@ -5,7 +5,7 @@
 // trust in any terminator.
 #pragma once
 
-#include "runtime/java_version.h"
+#include "config/java_version.h"
 
 #include <optional>
 #include <string_view>

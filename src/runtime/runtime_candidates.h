@@ -4,8 +4,8 @@
 // elsewhere; everything here works on plain values.
 #pragma once
 
+#include "config/java_version.h"
 #include "config/settings.h"
-#include "runtime/java_version.h"
 #include "runtime/vendor_table.h"
 
 #include <optional>

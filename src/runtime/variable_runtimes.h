@@ -6,7 +6,7 @@
 // names an admissible runtime is taken.
 #pragma once
 
-#include "runtime/java_version.h"
+#include "config/java_version.h"
 #include "runtime/runtime_candidates.h"
 #include "runtime/vendor_table.h"
 

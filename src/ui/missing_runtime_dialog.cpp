@@ -1,10 +1,10 @@
 #include "ui/missing_runtime_dialog.h"
 
 #include "config/ini_file.h"
+#include "config/java_version.h"
 #include "config/setting_keys.h"
 #include "core/launcher.h"
 #include "resources/resource.h"
-#include "runtime/java_version.h"
 #include "runtime/jvm_location.h"
 #include "support/messages.h"
 #include "support/system_library.h"

@@ -1,4 +1,4 @@
-#include "runtime/java_version.h"
+#include "config/java_version.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Version texts: "Min Version", "Max Version", registry key names.
+#include "config/java_version.h"
 #include "fuzz_support.h"
-#include "runtime/java_version.h"
 
 #include <algorithm>
 

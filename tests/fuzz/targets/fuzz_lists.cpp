@@ -1,9 +1,9 @@
 // The ";"-separated lists: "Preferred versions" (each item a version) and
 // "Class Path" (each item classified and, unless absolute, turned into a
 // search below the launcher's folder).
+#include "config/java_version.h"
 #include "fuzz_support.h"
 #include "jvm/class_path.h"
-#include "runtime/java_version.h"
 #include "support/text.h"
 
 using namespace velmar;
