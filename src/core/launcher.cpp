@@ -53,10 +53,10 @@ int javaFeature(const JavaVersion& version)
 // folder of jvm.dll.
 JavaVersion chosenRuntimeVersion(const Launcher& launcher)
 {
-    if (launcher.foundVersion.c[0] != 0) {
-        return launcher.foundVersion;
+    if (launcher.runtime.foundVersion.c[0] != 0) {
+        return launcher.runtime.foundVersion;
     }
-    std::wstring_view home = launcher.jvmLibraryPath;
+    std::wstring_view home = launcher.runtime.jvmLibraryPath;
     for (int level = 0; level < 3 && home.rfind(L'\\') != std::wstring_view::npos; ++level) {
         home = home.substr(0, home.rfind(L'\\'));
     }
@@ -130,7 +130,7 @@ bool Launcher::prepareOwnStart()
     if (settings.overrideWorkingDir) {
         applyWorkingDirOverride();
     }
-    return findRuntime(*this);
+    return findRuntime(settings, trace, runtime);
 }
 
 DWORD Launcher::Run()
@@ -149,22 +149,22 @@ DWORD Launcher::Run()
             return finish(kFailureExitCode, L"no runtime");
         }
     }
-    if (relaunchPair) {
+    if (runtime.relaunchPair) {
         // The pair's own instance is the one later starts must meet.
         releaseInstance(*this);
         return finish(RelaunchPair(*this), settings.pairReturnCode ? L"the pair's exit code"
                                                           : L"the pair started (no \"Pair Return Code\")");
     }
     applyRuntimeDpiAwareness(*this);
-    if (!prepareNativePaths(*this)) {
+    if (!prepareNativePaths(settings, runtime.jvmLibraryPath, jvmOptions, errors)) {
         return finish(kFailureExitCode, L"the runtime's paths could not be set");
     }
     if (!hasArgument(arguments, L"-nosplash") && !hasArgument(arguments, L"/nosplash")) {
-        startSplash(splash, *launcherIni, jvmLibraryPath, trace);
+        startSplash(splash, *launcherIni, runtime.jvmLibraryPath, trace);
     } else {
         trace.line(L"splash", {"none: -nosplash on the command line"});
     }
-    if (!BindJvmLibrary(*this, jvmLibraryPath)) {
+    if (!BindJvmLibrary(*this, runtime.jvmLibraryPath)) {
         return finish(kFailureExitCode, L"the VM library could not be bound");
     }
     // A missing class path has been reported; the VM still starts.

@@ -7,10 +7,11 @@
 // objects that own their synchronisation.
 #pragma once
 
-#include "config/java_version.h"
 #include "config/settings.h"
 #include "instance/instance_state.h"
+#include "jvm/stream_redirection.h"
 #include "jvm/vm_lifetime.h"
+#include "runtime/runtime_search.h"
 #include "splash/splash_state.h"
 #include "support/handles.h"
 #include "support/messages.h"
@@ -62,7 +63,8 @@ public:
     const ErrorReporter errors{splash.window};
     // What the launcher INI says, read once by Prepare.
     Settings settings;
-    std::wstring jvmLibraryPath;
+    // The runtime to host, chosen by Prepare.
+    ChosenRuntime runtime;
     // The VM and the gate workers attach through.
     VmLifetime vmLifetime;
     // The Java main thread's environment, used on that thread alone.
@@ -71,26 +73,15 @@ public:
     // replaces by the class the runtime loaded before main starts (with a
     // main module), for later starts to find.
     std::wstring mainClass;
-    JavaVersion foundVersion;
     std::vector<std::wstring> arguments;
-    // The runtime chosen came from the registry key of the old IBM
-    // runtimes, whose Java main thread stays in the VM after main.
-    bool ibmRuntimeChosen = false;
     std::vector<std::string> jvmOptions;
     // Added to "could not find the main class" when "Class Path" entries
     // found no file: the class path searched and those entries.
     std::wstring classPathNote;
     InstanceState instance;
-    std::wstring outputFile;
-    std::wstring errorFile;
-    bool appendOutput = false;
-    bool appendError = false;
+    StreamFiles streams;
     std::wstring extraArguments;
     size_t javaThreadStackSize = 0;
-    bool relaunchPair = false;
-    // The runtime is the one shipped beside the launcher (jre\ or jre64\),
-    // which is never handed to the pair.
-    bool localRuntimeChosen = false;
     CreateJavaVmFunction createJavaVm = nullptr;
     GetDefaultInitArgsFunction getDefaultInitArgs = nullptr;
     FindBootClassFunction findBootClass = nullptr;

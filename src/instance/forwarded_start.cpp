@@ -128,7 +128,7 @@ bool serveForwardedStart(const ForwardRequest& request)
     // An IBM runtime keeps its threads attached, as the Java main thread
     // stays; every other runtime waits in DestroyJavaVM for a thread that
     // ended attached.
-    if (launcher.ibmRuntimeChosen) {
+    if (launcher.runtime.ibmRuntimeChosen) {
         const bool served = callSecondaryMain(request, attached.env());
         attached.keep();
         return served;

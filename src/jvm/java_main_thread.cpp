@@ -307,7 +307,7 @@ LaunchResult LaunchMain(Launcher& launcher)
     const bool mainRan = result != LaunchResult::failed;
     // The old IBM runtimes' Java main thread stays in the VM for good; the
     // process ends when the application calls System.exit.
-    if (mainRan && launcher.ibmRuntimeChosen) {
+    if (mainRan && launcher.runtime.ibmRuntimeChosen) {
         attached.keep();
         ::Sleep(INFINITE);
     }

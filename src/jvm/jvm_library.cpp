@@ -71,7 +71,7 @@ void reportUnloadableLibrary(const Launcher& launcher, const std::wstring& path,
     std::wstring text = FormatMessageText(LoadMessage(IDS_VM_LIBRARY_NOT_LOADED), {path, static_cast<long>(error)});
     if (error == ERROR_BAD_EXE_FORMAT) {
         if (const std::optional<WORD> machine = libraryMachine(path)) {
-            const std::wstring advice = otherArchitectureAdvice(*machine, kThisBuild, launcher.localRuntimeChosen);
+            const std::wstring advice = otherArchitectureAdvice(*machine, kThisBuild, launcher.runtime.localRuntimeChosen);
             if (!advice.empty()) {
                 text += L"\n" + advice;
             }
@@ -183,7 +183,7 @@ bool CreateJvm(Launcher& launcher)
     }
     launcher.jniEnv = static_cast<JNIEnv*>(env);
     launcher.vmLifetime.created(vm);
-    redirectStandardStreams(launcher);
+    redirectStandardStreams(launcher.jniEnv, launcher.streams);
     return true;
 }
 

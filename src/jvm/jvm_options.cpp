@@ -77,25 +77,26 @@ bool appendModuleOptions(Launcher& launcher, const IniFile& ini, std::wstring_vi
     std::wstring modulePath = readPathList(launcher, ini, kModulePathKey, launcherPath).text;
     if (!modulePath.empty()) {
         modulePath.pop_back();  // the separator after the last entry
-        if (!appendPathListOption(launcher, L"--module-path=", modulePath)) {
+        if (!appendPathListOption(launcher.jvmOptions, launcher.errors, L"--module-path=", modulePath)) {
             return false;
         }
     }
-    return appendVmOption(launcher, L"-Djdk.module.main=" + std::wstring(moduleOfMainModule(launcher.settings.mainModule)));
+    return appendVmOption(launcher.jvmOptions, launcher.errors, L"-Djdk.module.main=" + std::wstring(moduleOfMainModule(launcher.settings.mainModule)));
 }
 
 void readStreamSettings(Launcher& launcher, const IniFile& ini)
 {
-    launcher.outputFile = readSetting(ini, kOutputFileKey);
-    if (!launcher.outputFile.empty()) {
-        launcher.outputFile = expandEnvironment(launcher.outputFile);
+    StreamFiles& files = launcher.streams;
+    files.output = readSetting(ini, kOutputFileKey);
+    if (!files.output.empty()) {
+        files.output = expandEnvironment(files.output);
     }
-    launcher.appendOutput = settingIs(ini, kOutputAppendKey, L"yes");
-    launcher.errorFile = readSetting(ini, kErrorFileKey);
-    if (!launcher.errorFile.empty()) {
-        launcher.errorFile = expandEnvironment(launcher.errorFile);
+    files.appendOutput = settingIs(ini, kOutputAppendKey, L"yes");
+    files.error = readSetting(ini, kErrorFileKey);
+    if (!files.error.empty()) {
+        files.error = expandEnvironment(files.error);
     }
-    launcher.appendError = settingIs(ini, kErrorAppendKey, L"yes");
+    files.appendError = settingIs(ini, kErrorAppendKey, L"yes");
 }
 
 void appendCmdArguments(Launcher& launcher, const IniFile& ini)
@@ -134,7 +135,7 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
     // The entries were expanded before the file system was asked; the names
     // it returned are taken literally, so the class path is not expanded
     // again.
-    if (!classPath.text.empty() && !appendPathListOption(launcher, L"-Djava.class.path=", classPath.text)) {
+    if (!classPath.text.empty() && !appendPathListOption(launcher.jvmOptions, launcher.errors, L"-Djava.class.path=", classPath.text)) {
         return OptionAssembly::failed;
     }
     if (!launcher.settings.mainModule.empty() && !appendModuleOptions(launcher, ini, *launcherPath)) {
@@ -145,8 +146,8 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
         token = removeQuotes(token);
     }
     for (const std::wstring& token : joinSeparateValues(std::move(tokens))) {
-        std::wstring option = processVmToken(launcher, token);
-        if (!appendVmOption(launcher, expandEnvironment(option))) {
+        std::wstring option = processVmToken(token, launcher.javaThreadStackSize);
+        if (!appendVmOption(launcher.jvmOptions, launcher.errors, expandEnvironment(option))) {
             return OptionAssembly::failed;
         }
     }

@@ -1,6 +1,5 @@
 #include "jvm/memory_options.h"
 
-#include "core/launcher.h"
 #include "support/text.h"
 
 #include <windows.h>
@@ -147,7 +146,7 @@ std::wstring convertMemoryForm(std::wstring_view token, const MemoryFacts& memor
            decimalText(static_cast<long long>(sizeKb)) + L"K";
 }
 
-std::wstring processVmToken(Launcher& launcher, std::wstring_view token)
+std::wstring processVmToken(std::wstring_view token, size_t& javaThreadStackSize)
 {
     std::wstring result = isMemoryForm(token) ? convertMemoryForm(token, currentMemoryFacts())
                                               : std::wstring(token);
@@ -155,7 +154,7 @@ std::wstring processVmToken(Launcher& launcher, std::wstring_view token)
         // A stack this build cannot address is refused: the thread then
         // gets the runtime's default, and the VM judges the option itself.
         const uint64_t size = parseStackSize(result.substr(4));
-        launcher.javaThreadStackSize =
+        javaThreadStackSize =
             size <= std::numeric_limits<size_t>::max() ? static_cast<size_t>(size) : 0;
     }
     return result;

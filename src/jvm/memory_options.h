@@ -10,8 +10,6 @@
 
 namespace velmar {
 
-class Launcher;
-
 struct NumberRun {
     // Position of the first digit or ":"; the text's length when none.
     size_t valueStart = 0;
@@ -37,7 +35,8 @@ bool isMemoryForm(std::wstring_view token);
 std::wstring convertMemoryForm(std::wstring_view token, const MemoryFacts& memory);
 
 // One "Virtual Machine Parameters" token, converted when it is a memory
-// form; an -Xss token also sets `javaThreadStackSize`.
-std::wstring processVmToken(Launcher& launcher, std::wstring_view token);
+// form; an -Xss token also sets the Java main thread's stack size, in
+// bytes (0 when this build cannot address it).
+std::wstring processVmToken(std::wstring_view token, size_t& javaThreadStackSize);
 
 }  // namespace velmar

@@ -1,7 +1,7 @@
 #include "jvm/native_paths.h"
 
 #include "config/ini_file.h"
-#include "core/launcher.h"
+#include "config/settings.h"
 #include "jvm/jvm_options.h"
 #include "jvm/option_encoding.h"
 #include "runtime/chosen_runtime_variables.h"
@@ -44,7 +44,8 @@ std::wstring composeSystemPath(const NativePathInputs& inputs)
         {inputs.systemPath, inputs.oldPath, runtimeBinFolder(inputs.jvmLibraryPath)});
 }
 
-bool prepareNativePaths(Launcher& launcher)
+bool prepareNativePaths(const Settings& settings, const std::wstring& jvmLibraryPath,
+                        std::vector<std::string>& jvmOptions, const ErrorReporter& errors)
 {
     // The DLLs of the runtime's libraries (the C runtime above all, for
     // jvm.dll and the splash library alike) come from its bin folder,
@@ -52,19 +53,18 @@ bool prepareNativePaths(Launcher& launcher)
     // product's PATH folder. Set before the first of them is loaded; it
     // holds for the libraries the VM loads later, and processes the
     // application starts inherit it.
-    ::SetDllDirectoryW(runtimeBinFolder(launcher.jvmLibraryPath).c_str());
-    publishRuntimeChoice(launcher);
+    ::SetDllDirectoryW(runtimeBinFolder(jvmLibraryPath).c_str());
+    publishRuntimeChoice(jvmLibraryPath);
     NativePathInputs inputs{
-        .libraryPath = expandEnvironment(launcher.settings.libraryPath),
-        .systemPath = expandEnvironment(launcher.settings.systemPath),
+        .libraryPath = expandEnvironment(settings.libraryPath),
+        .systemPath = expandEnvironment(settings.systemPath),
         // An unset PATH stays a literal reference, as the system leaves it.
         .oldPath = expandEnvironment(L"%Path%"),
         .launcherFolder = launcherFolder(),
-        .jvmLibraryPath = launcher.jvmLibraryPath,
+        .jvmLibraryPath = jvmLibraryPath,
     };
-    if (!launcher.settings.libraryPath.empty()) {
-        launcher.settings.libraryPath = composeLibraryPath(inputs);
-        if (!appendPathListOption(launcher, L"-Djava.library.path=", launcher.settings.libraryPath)) {
+    if (!settings.libraryPath.empty()) {
+        if (!appendPathListOption(jvmOptions, errors, L"-Djava.library.path=", composeLibraryPath(inputs))) {
             return false;
         }
     }

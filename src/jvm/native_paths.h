@@ -9,7 +9,8 @@
 
 namespace velmar {
 
-class Launcher;
+class ErrorReporter;
+struct Settings;
 
 // C:\Java\jre8\bin\server\jvm.dll gives C:\Java\jre8\bin.
 std::wstring runtimeBinFolder(std::wstring_view jvmLibraryPath);
@@ -33,8 +34,11 @@ std::wstring composeLibraryPath(const NativePathInputs& inputs);
 // The new PATH: "System Path", the old PATH and the runtime's bin folder.
 std::wstring composeSystemPath(const NativePathInputs& inputs);
 
-// Runs before anything of the runtime is loaded. False when the library
-// path option cannot be converted for the VM (message 202 shown).
-bool prepareNativePaths(Launcher& launcher);
+// The runtime's DLL directory, PATH and the variables naming the runtime,
+// and "-Djava.library.path=" added to `jvmOptions`. Runs before anything
+// of the runtime is loaded. False when the library path option cannot be
+// converted for the VM (message 202 shown).
+bool prepareNativePaths(const Settings& settings, const std::wstring& jvmLibraryPath,
+                        std::vector<std::string>& jvmOptions, const ErrorReporter& errors);
 
 }  // namespace velmar

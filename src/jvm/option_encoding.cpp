@@ -1,6 +1,5 @@
 #include "jvm/option_encoding.h"
 
-#include "core/launcher.h"
 #include "resources/resource.h"
 #include "support/file_system.h"
 #include "support/messages.h"
@@ -17,15 +16,15 @@ std::optional<std::string> bytesOf(std::optional<NarrowText> converted)
     return converted ? std::optional<std::string>(std::move(converted->bytes)) : std::nullopt;
 }
 
-bool appendConverted(Launcher& launcher, std::optional<std::string> converted)
+bool appendConverted(std::vector<std::string>& jvmOptions, const ErrorReporter& errors,
+                     std::optional<std::string> converted)
 {
     if (!converted) {
         const DWORD error = ::GetLastError();
-        ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
-                           LoadMessage(IDS_OPTION_NOT_CONVERTED), error);
+        ReportWindowsError(errors.owner(), IDS_WINDOWS_EXCEPTION, LoadMessage(IDS_OPTION_NOT_CONVERTED), error);
         return false;
     }
-    launcher.jvmOptions.push_back(std::move(*converted));
+    jvmOptions.push_back(std::move(*converted));
     return true;
 }
 
@@ -79,17 +78,19 @@ std::optional<std::string> encodePathList(std::wstring_view list, UINT codePage)
     }
 }
 
-bool appendVmOption(Launcher& launcher, std::wstring_view option)
+bool appendVmOption(std::vector<std::string>& jvmOptions, const ErrorReporter& errors,
+                    std::wstring_view option)
 {
-    return appendConverted(launcher, bytesOf(toCodePage(option, vmOptionCodePage())));
+    return appendConverted(jvmOptions, errors, bytesOf(toCodePage(option, vmOptionCodePage())));
 }
 
-bool appendPathListOption(Launcher& launcher, std::wstring_view name, std::wstring_view list)
+bool appendPathListOption(std::vector<std::string>& jvmOptions, const ErrorReporter& errors,
+                          std::wstring_view name, std::wstring_view list)
 {
     const UINT codePage = vmOptionCodePage();
     std::optional<std::string> option = bytesOf(toCodePage(name, codePage));
     std::optional<std::string> entries = option ? encodePathList(list, codePage) : std::nullopt;
-    return appendConverted(launcher, entries ? std::optional(*option + *entries) : std::nullopt);
+    return appendConverted(jvmOptions, errors, entries ? std::optional(*option + *entries) : std::nullopt);
 }
 
 }  // namespace velmar

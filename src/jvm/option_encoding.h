@@ -10,10 +10,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmar {
 
-class Launcher;
+class ErrorReporter;
 
 // The code page the VM decodes its options with. It reads them with the
 // process's ANSI code page; when that is UTF-8 (the system option "Use
@@ -36,10 +37,12 @@ std::optional<std::string> encodePathList(std::wstring_view list, UINT codePage)
 // Converts the option and appends it to `jvmOptions`. When the conversion
 // fails, shows message 202 with the system's error number and returns
 // false; nothing is appended.
-bool appendVmOption(Launcher& launcher, std::wstring_view option);
+bool appendVmOption(std::vector<std::string>& jvmOptions, const ErrorReporter& errors,
+                    std::wstring_view option);
 
 // The same for "-Djava.class.path=" and "-Djava.library.path=": `name`
 // converted as written, followed by the list encoded entry by entry.
-bool appendPathListOption(Launcher& launcher, std::wstring_view name, std::wstring_view list);
+bool appendPathListOption(std::vector<std::string>& jvmOptions, const ErrorReporter& errors,
+                          std::wstring_view name, std::wstring_view list);
 
 }  // namespace velmar

@@ -1,6 +1,5 @@
 #include "jvm/stream_redirection.h"
 
-#include "core/launcher.h"
 #include "jvm/java_strings.h"
 #include "support/file_system.h"
 
@@ -77,11 +76,10 @@ bool redirectStream(JNIEnv* env, const std::wstring& path, bool append, const ch
     return stream && installStream(env, stream.get(), target);
 }
 
-void redirectStandardStreams(Launcher& launcher)
+void redirectStandardStreams(JNIEnv* env, StreamFiles files)
 {
-    JNIEnv* env = launcher.jniEnv;
-    std::wstring& output = launcher.outputFile;
-    std::wstring& error = launcher.errorFile;
+    std::wstring& output = files.output;
+    std::wstring& error = files.error;
     if (output.find(L'%') != std::wstring::npos || error.find(L'%') != std::wstring::npos) {
         SYSTEMTIME now{};
         ::GetLocalTime(&now);
@@ -90,7 +88,7 @@ void redirectStandardStreams(Launcher& launcher)
     }
     // Two streams opened on one file would overwrite each other's bytes.
     if (!output.empty() && !error.empty() && sameFullPath(fullPathOf(output).value_or(output), fullPathOf(error).value_or(error))) {
-        LocalRef<jobject> shared(env, openPrintStream(env, output, launcher.appendOutput));
+        LocalRef<jobject> shared(env, openPrintStream(env, output, files.appendOutput));
         if (!shared) {
             reportFailure(env);
             return;
@@ -102,10 +100,10 @@ void redirectStandardStreams(Launcher& launcher)
         }
         return;
     }
-    if (!output.empty() && !redirectStream(env, output, launcher.appendOutput, "setOut")) {
+    if (!output.empty() && !redirectStream(env, output, files.appendOutput, "setOut")) {
         reportFailure(env);
     }
-    if (!error.empty() && !redirectStream(env, error, launcher.appendError, "setErr")) {
+    if (!error.empty() && !redirectStream(env, error, files.appendError, "setErr")) {
         reportFailure(env);
     }
 }

@@ -10,7 +10,13 @@
 
 namespace velmar {
 
-class Launcher;
+// "Output File" and "Error File", expanded but for their time stamps.
+struct StreamFiles {
+    std::wstring output;
+    std::wstring error;
+    bool appendOutput = false;
+    bool appendError = false;
+};
 
 // Whether two full paths name the same file: letter case is ignored, as
 // the file system ignores it.
@@ -19,7 +25,7 @@ bool sameFullPath(std::wstring_view first, std::wstring_view second);
 // Expands the time stamps of both names with one reading of the clock and
 // redirects each stream that has a file; two names of one file share one
 // stream, opened with the output's append flag.
-void redirectStandardStreams(Launcher& launcher);
+void redirectStandardStreams(JNIEnv* env, StreamFiles files);
 
 // target is "setOut" or "setErr"; false with the failure printed or, when a
 // constructor threw, the exception left pending.

@@ -1,7 +1,8 @@
 #include "runtime/chosen_runtime_variables.h"
 
-#include "core/launcher.h"
 #include "support/text.h"
+
+#include <windows.h>
 
 namespace velmar {
 
@@ -14,11 +15,10 @@ std::wstring runtimeHomeOfLibrary(std::wstring_view jvmLibraryPath)
     return std::wstring(home);
 }
 
-void publishRuntimeChoice(const Launcher& launcher)
+void publishRuntimeChoice(const std::wstring& jvmLibraryPath)
 {
-    ::SetEnvironmentVariableW(L"KESTO_JVM_PATH", launcher.jvmLibraryPath.c_str());
-    ::SetEnvironmentVariableW(L"KESTO_JVM_HOME",
-                              runtimeHomeOfLibrary(launcher.jvmLibraryPath).c_str());
+    ::SetEnvironmentVariableW(L"KESTO_JVM_PATH", jvmLibraryPath.c_str());
+    ::SetEnvironmentVariableW(L"KESTO_JVM_HOME", runtimeHomeOfLibrary(jvmLibraryPath).c_str());
 }
 
 }  // namespace velmar

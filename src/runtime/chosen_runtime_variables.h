@@ -7,13 +7,11 @@
 
 namespace velmar {
 
-class Launcher;
-
 // The runtime folder of a VM library: the path without its last three
 // components (file, VM folder, "bin"), with no trailing backslash.
 std::wstring runtimeHomeOfLibrary(std::wstring_view jvmLibraryPath);
 
 // Sets KESTO_JVM_PATH to the library and KESTO_JVM_HOME to its runtime.
-void publishRuntimeChoice(const Launcher& launcher);
+void publishRuntimeChoice(const std::wstring& jvmLibraryPath);
 
 }  // namespace velmar

@@ -1,7 +1,8 @@
 #include "runtime/jvm_location.h"
 
-#include "core/launcher.h"
+#include "config/settings.h"
 #include "resources/resource.h"
+#include "runtime/runtime_search.h"
 #include "support/file_system.h"
 #include "support/handles.h"
 #include "support/messages.h"
@@ -183,16 +184,16 @@ std::optional<WORD> libraryMachine(const std::wstring& path)
     return imageMachine(mapped.bytes());
 }
 
-void checkArchitecture(Launcher& launcher)
+void checkArchitecture(ChosenRuntime& chosen, const Settings& settings, const Trace& trace)
 {
-    launcher.relaunchPair = false;
-    if (launcher.settings.pairProduct.empty()) {
+    chosen.relaunchPair = false;
+    if (settings.pairProduct.empty()) {
         return;
     }
-    const std::optional<WORD> machine = libraryMachine(launcher.jvmLibraryPath);
-    launcher.relaunchPair = machine && belongsToOtherArchitecture(*machine, kThisBuild);
-    launcher.trace.line(L"runtime", {!machine ? "architecture unknown (not a PE file): hosted here"
-                                     : launcher.relaunchPair
+    const std::optional<WORD> machine = libraryMachine(chosen.jvmLibraryPath);
+    chosen.relaunchPair = machine && belongsToOtherArchitecture(*machine, kThisBuild);
+    trace.line(L"runtime", {!machine ? "architecture unknown (not a PE file): hosted here"
+                                     : chosen.relaunchPair
                                          ? "a VM of the other architecture: the pair hosts it"
                                          : "a VM of this architecture: hosted here"});
 }

@@ -15,7 +15,9 @@
 
 namespace velmar {
 
-class Launcher;
+class Trace;
+struct ChosenRuntime;
+struct Settings;
 
 // jvmType values: default order, server VM only, server VM favoured.
 inline constexpr int kVmTypeDefault = 0;
@@ -60,8 +62,8 @@ std::wstring otherArchitectureAdvice(WORD machine, const BuildTraits& traits, bo
 // be read, is no PE file or its NT signature is wrong.
 std::optional<WORD> libraryMachine(const std::wstring& path);
 
-// Sets `relaunchPair` when a pair product exists and `jvmLibraryPath` is a
-// VM of the other architecture; clears it otherwise.
-void checkArchitecture(Launcher& launcher);
+// Sets the chosen runtime's `relaunchPair` when a pair product exists and
+// its library is a VM of the other architecture; clears it otherwise.
+void checkArchitecture(ChosenRuntime& chosen, const Settings& settings, const Trace& trace);
 
 }  // namespace velmar

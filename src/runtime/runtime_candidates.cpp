@@ -1,6 +1,5 @@
 #include "runtime/runtime_candidates.h"
 
-#include "core/launcher.h"
 #include "runtime/jvm_location.h"
 
 #include <algorithm>
@@ -63,14 +62,13 @@ std::vector<std::size_t> stableOrder(std::size_t count, const Before& before)
 
 }  // namespace
 
-SearchPolicy searchPolicyOf(const Launcher& launcher)
+SearchPolicy searchPolicyOf(const Settings& settings)
 {
-    return {launcher.settings.minimumVersion,
-            launcher.settings.maximumVersion,
-            launcher.settings.jvmType,
-            {launcher.settings.jdkSelected, launcher.settings.jreSelected, launcher.settings.bothKindsAllowed},
-            {launcher.settings.provider.jrockitAccepted, launcher.settings.provider.jrockitFavored, launcher.settings.provider.sunAccepted,
-             launcher.settings.provider.sunFavored, launcher.settings.provider.ibmAccepted, launcher.settings.provider.ibmFavored}};
+    return {settings.minimumVersion,
+            settings.maximumVersion,
+            settings.jvmType,
+            {settings.jdkSelected, settings.jreSelected, settings.bothKindsAllowed},
+            settings.provider};
 }
 
 bool rowVisited(const VendorRow& row, const SearchPolicy& policy)

@@ -14,8 +14,6 @@
 
 namespace velmar {
 
-class Launcher;
-
 // The settings that steer the registry search.
 struct SearchPolicy {
     JavaVersion minimum;
@@ -25,7 +23,7 @@ struct SearchPolicy {
     ProviderPolicy providers;
 };
 
-SearchPolicy searchPolicyOf(const Launcher& launcher);
+SearchPolicy searchPolicyOf(const Settings& settings);
 
 // One runtime found in the registry, with its VM library in `home`.
 struct RuntimeCandidate {

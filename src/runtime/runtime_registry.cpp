@@ -1,6 +1,6 @@
 #include "runtime/runtime_registry.h"
 
-#include "core/launcher.h"
+#include "config/settings.h"
 #include "runtime/jvm_location.h"
 #include "runtime/registry_value.h"
 #include "support/file_system.h"
@@ -165,23 +165,22 @@ std::vector<RuntimeCandidate> gatherCandidates(const SearchPolicy& policy, Regis
     return candidates;
 }
 
-std::optional<RuntimeCandidate> searchRegistry(const Launcher& launcher, int pass,
+std::optional<RuntimeCandidate> searchRegistry(const Settings& settings, const Trace& trace, int pass,
                                                const BuildTraits& traits)
 {
-    const Trace& trace = launcher.trace;
     const bool otherView = pass == 2;
-    if (otherView && launcher.settings.pairProduct.empty()) {
+    if (otherView && settings.pairProduct.empty()) {
         trace.line(L"registry", {"no pass in the other view: no \"Pair Product\" to host its runtimes"});
         return std::nullopt;
     }
     const RegistryView view = otherView ? traits.otherView : traits.nativeView;
     trace.line(L"registry", {otherView ? "pass 2, " : "pass 1, ",
                              view == RegistryView::bits64 ? "64-bit view" : "32-bit view"});
-    const SearchPolicy policy = searchPolicyOf(launcher);
+    const SearchPolicy policy = searchPolicyOf(settings);
     std::vector<RuntimeCandidate> candidates =
         gatherCandidates(policy, view, otherView ? traits.otherViewFlag : 0, trace);
     sortCandidates(candidates, policy);
-    std::optional<RuntimeCandidate> chosen = chooseCandidate(candidates, launcher.settings.preferredVersions);
+    std::optional<RuntimeCandidate> chosen = chooseCandidate(candidates, settings.preferredVersions);
     if (!chosen) {
         trace.line(L"registry", {"no candidate in this view"});
     } else if (trace.on()) {

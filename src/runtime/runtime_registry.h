@@ -13,8 +13,8 @@
 
 namespace velmar {
 
-class Launcher;
 class Trace;
+struct Settings;
 
 // Every runtime of the visited rows in one view that lies within the bounds
 // and has a VM library, in the order found. `viewFlag` is added to KEY_READ.
@@ -24,7 +24,7 @@ std::vector<RuntimeCandidate> gatherCandidates(const SearchPolicy& policy, Regis
 
 // Pass 1 reads the build's own view; pass 2 the other view, and only when a
 // pair product exists to host what it finds. Returns the chosen runtime.
-std::optional<RuntimeCandidate> searchRegistry(const Launcher& launcher, int pass,
+std::optional<RuntimeCandidate> searchRegistry(const Settings& settings, const Trace& trace, int pass,
                                                const BuildTraits& traits = kThisBuild);
 
 }  // namespace velmar

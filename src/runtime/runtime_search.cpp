@@ -1,7 +1,7 @@
 #include "runtime/runtime_search.h"
 
 #include "config/ini_file.h"
-#include "core/launcher.h"
+#include "config/settings.h"
 #include "runtime/jvm_location.h"
 #include "runtime/runtime_registry.h"
 #include "runtime/variable_runtimes.h"
@@ -25,95 +25,95 @@ std::wstring withTrailingBackslash(std::wstring folder)
     return folder;
 }
 
-bool useConfiguredFolder(Launcher& launcher)
+bool useConfiguredFolder(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
 {
-    if (launcher.settings.jrePathSetting.empty()) {
-        launcher.trace.line(L"runtime", {"no \"JRE Path\""});
+    if (settings.jrePathSetting.empty()) {
+        trace.line(L"runtime", {"no \"JRE Path\""});
         return false;
     }
     // A reference to a variable that is not set names no folder, rather
     // than a folder with "%NAME%" in its path.
-    const std::optional<std::wstring> setting = expandWhenAllSet(launcher.settings.jrePathSetting);
+    const std::optional<std::wstring> setting = expandWhenAllSet(settings.jrePathSetting);
     if (!setting || setting->empty()) {
-        launcher.trace.line(L"runtime", {"\"JRE Path\" ", launcher.settings.jrePathSetting,
+        trace.line(L"runtime", {"\"JRE Path\" ", settings.jrePathSetting,
                                          ": names no folder, ",
                                          setting ? "its variables are empty" : "a variable it refers to is not set"});
         return false;
     }
     // The packager's or the user's own choice: no version bound applies.
     const std::wstring folder = configuredRuntimeFolder(*setting, launcherFolder());
-    std::wstring library = findJvmLibrary(folder, launcher.settings.jvmType);
-    launcher.trace.line(L"runtime", {"\"JRE Path\" folder ", folder, ": ",
-                                     library.empty() ? TracePiece(missingLibraryText(launcher.settings.jvmType))
+    std::wstring library = findJvmLibrary(folder, settings.jvmType);
+    trace.line(L"runtime", {"\"JRE Path\" folder ", folder, ": ",
+                                     library.empty() ? TracePiece(missingLibraryText(settings.jvmType))
                                                      : "taken, no version bound applies"});
     if (library.empty()) {
         return false;
     }
-    launcher.jvmLibraryPath = std::move(library);
-    checkArchitecture(launcher);
+    chosen.jvmLibraryPath = std::move(library);
+    checkArchitecture(chosen, settings, trace);
     return true;
 }
 
-bool useLocalRuntime(Launcher& launcher)
+bool useLocalRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
 {
     const std::wstring home = findLocalRuntime(launcherFolder(), kThisBuild);
     if (home.empty()) {
-        launcher.trace.line(L"runtime", {"no local runtime: no bin\\java.dll beside the launcher, in ",
+        trace.line(L"runtime", {"no local runtime: no bin\\java.dll beside the launcher, in ",
                                          kThisBuild.localRuntimeFolder, " or in its jre\\"});
         return false;
     }
     // A runtime shipped with the launcher is its own architecture by
     // construction; it is neither bounded nor checked.
-    std::wstring library = findJvmLibrary(home, launcher.settings.jvmType);
-    launcher.trace.line(L"runtime", {"local runtime ", home, ": ",
-                                     library.empty() ? TracePiece(missingLibraryText(launcher.settings.jvmType)) : "taken"});
+    std::wstring library = findJvmLibrary(home, settings.jvmType);
+    trace.line(L"runtime", {"local runtime ", home, ": ",
+                                     library.empty() ? TracePiece(missingLibraryText(settings.jvmType)) : "taken"});
     if (library.empty()) {
         return false;
     }
-    launcher.jvmLibraryPath = std::move(library);
-    launcher.localRuntimeChosen = true;
+    chosen.jvmLibraryPath = std::move(library);
+    chosen.localRuntimeChosen = true;
     return true;
 }
 
-bool useRegistry(Launcher& launcher)
+bool useRegistry(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
 {
-    std::optional<RuntimeCandidate> chosen = searchRegistry(launcher, 1);
-    if (!chosen) {
+    std::optional<RuntimeCandidate> candidate = searchRegistry(settings, trace, 1);
+    if (!candidate) {
         // Only a pair product can host a runtime of the other view.
-        chosen = searchRegistry(launcher, 2);
-        if (!chosen) {
+        candidate = searchRegistry(settings, trace, 2);
+        if (!candidate) {
             return false;
         }
-        launcher.relaunchPair = true;
-        launcher.trace.line(L"runtime", {"a runtime of the other view: the pair hosts it"});
+        chosen.relaunchPair = true;
+        trace.line(L"runtime", {"a runtime of the other view: the pair hosts it"});
     }
-    launcher.foundVersion = chosen->version;
-    launcher.ibmRuntimeChosen = chosen->keepsJavaMainThread;
-    launcher.jvmLibraryPath = findJvmLibrary(chosen->home, launcher.settings.jvmType);
-    return !launcher.jvmLibraryPath.empty();
+    chosen.foundVersion = candidate->version;
+    chosen.ibmRuntimeChosen = candidate->keepsJavaMainThread;
+    chosen.jvmLibraryPath = findJvmLibrary(candidate->home, settings.jvmType);
+    return !chosen.jvmLibraryPath.empty();
 }
 
 // Nothing found anywhere: the user may point at an installed runtime, which
 // is remembered so that the next start finds it in the first step.
-bool askForRuntime(Launcher& launcher)
+bool askForRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
 {
     // Nobody may be there to answer a console program's dialog: it says
     // what is missing and ends as the dialog's Cancel does.
     if (isConsoleProgram()) {
-        launcher.trace.line(L"runtime", {"no runtime found: said on standard error"});
-        ShowErrorBox(nullptr, missingRuntimeMessage(launcher) + L"\n" + launcher.settings.downloadAddress);
+        trace.line(L"runtime", {"no runtime found: said on standard error"});
+        ShowErrorBox(nullptr, missingRuntimeMessage(settings) + L"\n" + settings.downloadAddress);
         return false;
     }
-    MissingRuntimeDialog dialog(missingRuntimeMessage(launcher), launcher.settings.jvmType, launcher.settings.downloadAddress);
-    launcher.trace.line(L"runtime", {"no runtime found: asking the user"});
+    MissingRuntimeDialog dialog(missingRuntimeMessage(settings), settings.jvmType, settings.downloadAddress);
+    trace.line(L"runtime", {"no runtime found: asking the user"});
     if (!dialog.ask(::GetActiveWindow())) {
-        launcher.trace.line(L"runtime", {"the user cancelled"});
+        trace.line(L"runtime", {"the user cancelled"});
         return false;
     }
-    launcher.jvmLibraryPath = dialog.pickedLibrary();
-    launcher.trace.line(L"runtime", {"the user chose ", dialog.chosenFolder()});
-    checkArchitecture(launcher);
-    saveChosenFolder(launcher, dialog.chosenFolder());
+    chosen.jvmLibraryPath = dialog.pickedLibrary();
+    trace.line(L"runtime", {"the user chose ", dialog.chosenFolder()});
+    checkArchitecture(chosen, settings, trace);
+    saveChosenFolder(settings, dialog.chosenFolder());
     return true;
 }
 
@@ -143,18 +143,18 @@ std::wstring findLocalRuntime(std::wstring_view folder, const BuildTraits& trait
     return hasJavaDll(jdk8Runtime) ? jdk8Runtime : std::wstring();
 }
 
-bool searchRuntime(Launcher& launcher)
+bool searchRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
 {
-    launcher.localRuntimeChosen = false;
-    return useConfiguredFolder(launcher) || useLocalRuntime(launcher) ||
-           useVariableRuntimes(launcher) || useRegistry(launcher);
+    chosen.localRuntimeChosen = false;
+    return useConfiguredFolder(settings, trace, chosen) || useLocalRuntime(settings, trace, chosen) ||
+           useVariableRuntimes(settings, trace, chosen) || useRegistry(settings, trace, chosen);
 }
 
-bool findRuntime(Launcher& launcher)
+bool findRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
 {
-    const bool found = searchRuntime(launcher) || askForRuntime(launcher);
+    const bool found = searchRuntime(settings, trace, chosen) || askForRuntime(settings, trace, chosen);
     if (found) {
-        launcher.trace.line(L"runtime", {"VM library ", launcher.jvmLibraryPath});
+        trace.line(L"runtime", {"VM library ", chosen.jvmLibraryPath});
     }
     return found;
 }

@@ -4,6 +4,7 @@
 // a paired launcher exists, in the other view.
 #pragma once
 
+#include "config/java_version.h"
 #include "runtime/build_traits.h"
 
 #include <string>
@@ -11,16 +12,33 @@
 
 namespace velmar {
 
-class Launcher;
+class Trace;
+struct Settings;
 
-// Sets `jvmLibraryPath` (and `relaunchPair`); false when no runtime was
-// chosen, which ends the launch. When the search finds none, the user is
-// asked with the "JRE Not Found" dialog.
-bool findRuntime(Launcher& launcher);
+// The runtime a start hosts, as the search chose it.
+struct ChosenRuntime {
+    std::wstring jvmLibraryPath;
+    // The version the search learned (registry, release file of a
+    // variable's folder); 0.0.0.0 when it did not.
+    JavaVersion foundVersion;
+    // A VM of the other architecture: the pair hosts it.
+    bool relaunchPair = false;
+    // From the registry key of the old IBM runtimes, whose Java main thread
+    // stays in the VM after main.
+    bool ibmRuntimeChosen = false;
+    // The one shipped beside the launcher (jre\ or jre64\), which is never
+    // handed to the pair.
+    bool localRuntimeChosen = false;
+};
+
+// Fills `chosen`; false when no runtime was chosen, which ends the launch.
+// When the search finds none, the user is asked with the "JRE Not Found"
+// dialog.
+bool findRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen);
 
 // The search alone: the configured folder, the folder beside the launcher,
 // the variables' folders, the registry; asks nobody.
-bool searchRuntime(Launcher& launcher);
+bool searchRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen);
 
 // The folder "JRE Path" names, ending in "\": an absolute path as written;
 // any other below the launcher's folder, as "Class Path" entries are, so

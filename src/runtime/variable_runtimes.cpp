@@ -1,8 +1,9 @@
 #include "runtime/variable_runtimes.h"
 
-#include "core/launcher.h"
+#include "config/settings.h"
 #include "runtime/jvm_location.h"
 #include "runtime/release_file.h"
+#include "runtime/runtime_search.h"
 #include "support/environment.h"
 #include "support/file_system.h"
 #include "support/text.h"
@@ -27,9 +28,9 @@ std::wstring_view boundsRejection(const std::optional<JavaVersion>& version,
                                                           : L"above \"Maximum Version\"";
 }
 
-bool useVariable(Launcher& launcher, const std::wstring& name, const SearchPolicy& policy)
+bool useVariable(const std::wstring& name, const SearchPolicy& policy, bool pairExists, const Trace& trace,
+                 ChosenRuntime& chosen)
 {
-    const Trace& trace = launcher.trace;
     const std::optional<std::wstring> value = environmentValue(name);
     if (!value || value->empty()) {
         trace.line(L"runtime", {"%", name, "%: ", value ? "empty" : "not set"});
@@ -58,7 +59,7 @@ bool useVariable(Launcher& launcher, const std::wstring& name, const SearchPolic
         entryFound(folder + L"bin\\javac.exe") ? RuntimeKind::jdk : RuntimeKind::jre,
         machine && belongsToOtherArchitecture(*machine, kThisBuild)};
     const std::wstring_view reason =
-        variableRuntimeRejection(runtime, policy, !launcher.settings.pairProduct.empty());
+        variableRuntimeRejection(runtime, policy, pairExists);
     if (trace.on()) {
         trace.line(L"runtime", {"%", name, "% = ", *value, ": version ",
                                 release.version ? formatVersion(*release.version) : L"unknown (",
@@ -68,9 +69,9 @@ bool useVariable(Launcher& launcher, const std::wstring& name, const SearchPolic
     if (!reason.empty()) {
         return false;
     }
-    launcher.jvmLibraryPath = std::move(library);
-    launcher.foundVersion = runtime.version.value_or(JavaVersion{});
-    launcher.relaunchPair = runtime.otherArchitecture;
+    chosen.jvmLibraryPath = std::move(library);
+    chosen.foundVersion = runtime.version.value_or(JavaVersion{});
+    chosen.relaunchPair = runtime.otherArchitecture;
     if (runtime.otherArchitecture) {
         trace.line(L"runtime", {"a VM of the other architecture: the pair hosts it"});
     }
@@ -94,15 +95,15 @@ std::wstring_view variableRuntimeRejection(const VariableRuntime& runtime,
     return {};
 }
 
-bool useVariableRuntimes(Launcher& launcher)
+bool useVariableRuntimes(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
 {
-    if (launcher.settings.javaHomeVariables.empty()) {
-        launcher.trace.line(L"runtime", {"no \"Java Home Variables\""});
+    if (settings.javaHomeVariables.empty()) {
+        trace.line(L"runtime", {"no \"Java Home Variables\""});
         return false;
     }
-    const SearchPolicy policy = searchPolicyOf(launcher);
-    for (const std::wstring& name : launcher.settings.javaHomeVariables) {
-        if (!name.empty() && useVariable(launcher, name, policy)) {
+    const SearchPolicy policy = searchPolicyOf(settings);
+    for (const std::wstring& name : settings.javaHomeVariables) {
+        if (!name.empty() && useVariable(name, policy, !settings.pairProduct.empty(), trace, chosen)) {
             return true;
         }
     }

@@ -15,7 +15,9 @@
 
 namespace velmar {
 
-class Launcher;
+class Trace;
+struct ChosenRuntime;
+struct Settings;
 
 // What the search learnt of a folder a variable names, whose VM library
 // exists.
@@ -32,8 +34,8 @@ struct VariableRuntime {
 std::wstring_view variableRuntimeRejection(const VariableRuntime& runtime,
                                            const SearchPolicy& policy, bool pairExists);
 
-// Sets `jvmLibraryPath`, `foundVersion` and `relaunchPair` from the first
-// admissible runtime; false when no variable names one.
-bool useVariableRuntimes(Launcher& launcher);
+// Sets the library, the version and the pair's part of `chosen` from the
+// first admissible runtime; false when no variable names one.
+bool useVariableRuntimes(const Settings& settings, const Trace& trace, ChosenRuntime& chosen);
 
 }  // namespace velmar

@@ -3,7 +3,7 @@
 #include "config/ini_file.h"
 #include "config/java_version.h"
 #include "config/setting_keys.h"
-#include "core/launcher.h"
+#include "config/settings.h"
 #include "resources/resource.h"
 #include "runtime/jvm_location.h"
 #include "support/messages.h"
@@ -53,11 +53,11 @@ void widenToMessage(HWND dialog, HWND link)
 
 }  // namespace
 
-std::wstring missingRuntimeMessage(const Launcher& launcher)
+std::wstring missingRuntimeMessage(const Settings& settings)
 {
     const UINT format =
-        launcher.settings.jvmType == kVmTypeServer ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
-    const std::wstring phrase = requirementPhrase(launcher.settings.minimumVersion, launcher.settings.maximumVersion);
+        settings.jvmType == kVmTypeServer ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
+    const std::wstring phrase = requirementPhrase(settings.minimumVersion, settings.maximumVersion);
     return FormatMessageText(LoadMessage(format), {std::wstring_view(phrase)});
 }
 
@@ -149,7 +149,7 @@ void MissingRuntimeDialog::browse()
     ::EnableWindow(::GetDlgItem(window(), IDOK), !pickedLibrary_.empty());
 }
 
-void saveChosenFolder(const Launcher& launcher, const std::wstring& chosenFolder)
+void saveChosenFolder(const Settings& settings, const std::wstring& chosenFolder)
 {
     const std::optional<std::wstring> executable = modulePath();
     const std::optional<std::wstring> ownIni =
@@ -157,21 +157,21 @@ void saveChosenFolder(const Launcher& launcher, const std::wstring& chosenFolder
     if (!ownIni) {
         return;
     }
-    const bool hasPair = !launcher.settings.pairProduct.empty();
-    if (launcher.settings.isService) {
+    const bool hasPair = !settings.pairProduct.empty();
+    if (settings.isService) {
         writeJrePath(*ownIni, chosenFolder);
-        if (std::optional<std::wstring> pairIni = iniPathFor(launcher.settings.pairProduct);
+        if (std::optional<std::wstring> pairIni = iniPathFor(settings.pairProduct);
             hasPair && pairIni) {
             writeJrePath(*pairIni, chosenFolder);
         }
         return;
     }
     writeJrePath(
-        perUserIniPath(*executable, launcher.settings.productName, launcher.settings.productCode, true),
+        perUserIniPath(*executable, settings.productName, settings.productCode, true),
         chosenFolder);
     if (hasPair) {
-        writeJrePath(perUserIniPath(launcher.settings.pairProduct, launcher.settings.productName,
-                                    launcher.settings.productCode, true),
+        writeJrePath(perUserIniPath(settings.pairProduct, settings.productName,
+                                    settings.productCode, true),
                      chosenFolder);
     }
 }

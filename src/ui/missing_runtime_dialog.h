@@ -4,18 +4,18 @@
 // for the configured VM type.
 #pragma once
 
-#include "ui/hyperlink_control.h"
 #include "ui/dialog.h"
+#include "ui/hyperlink_control.h"
 
 #include <string>
 
 namespace velmar {
 
-class Launcher;
+struct Settings;
 
 // The message of the dialog: 206 (server VM) or 207 with the requirement
 // phrase of the version bounds.
-std::wstring missingRuntimeMessage(const Launcher& launcher);
+std::wstring missingRuntimeMessage(const Settings& settings);
 
 // A folder as the folder browser returned it, with "\" appended unless it
 // is empty or already ends in one (a drive root).
@@ -50,6 +50,6 @@ private:
 
 // After OK: "JRE Path" into the per-user INI files (for a service, the
 // launcher's INI), and the pair's too when there is a pair product.
-void saveChosenFolder(const Launcher& launcher, const std::wstring& chosenFolder);
+void saveChosenFolder(const Settings& settings, const std::wstring& chosenFolder);
 
 }  // namespace velmar

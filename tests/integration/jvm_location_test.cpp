@@ -128,11 +128,11 @@ TEST_P(LibraryMachineTest, ReadsOnlyWellFormedHeaders)
     // With a pair product the check runs; only a well-formed library of the
     // other machine asks for the pair.
     Launcher launcher;
-    launcher.jvmLibraryPath = path;
+    launcher.runtime.jvmLibraryPath = path;
     launcher.settings.pairProduct = L"C:\\pair\\myapp.exe";
-    launcher.relaunchPair = true;
-    checkArchitecture(launcher);
-    EXPECT_EQ(launcher.relaunchPair, GetParam().machine == otherMachine());
+    launcher.runtime.relaunchPair = true;
+    checkArchitecture(launcher.runtime, launcher.settings, launcher.trace);
+    EXPECT_EQ(launcher.runtime.relaunchPair, GetParam().machine == otherMachine());
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, LibraryMachineTest, ::testing::ValuesIn(imageCases()),
@@ -143,10 +143,10 @@ TEST_F(RuntimeFolderTest, WithoutAPairProductTheOtherMachineIsKept)
     const std::wstring path = folder(L"runtime") + L"jvm.dll";
     writeFileAt(path, peImage(otherMachine()));
     Launcher launcher;
-    launcher.jvmLibraryPath = path;
-    launcher.relaunchPair = true;
-    checkArchitecture(launcher);
-    EXPECT_FALSE(launcher.relaunchPair);
+    launcher.runtime.jvmLibraryPath = path;
+    launcher.runtime.relaunchPair = true;
+    checkArchitecture(launcher.runtime, launcher.settings, launcher.trace);
+    EXPECT_FALSE(launcher.runtime.relaunchPair);
 }
 
 }  // namespace

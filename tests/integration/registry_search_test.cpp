@@ -74,10 +74,10 @@ TEST_F(RegistrySearchTest, EachJava8KeyIsSearched)
         makeRuntime(runtime, {L"client"});
         registerJavaHome(kNative, c.key, L"1.8.0_131", home);
         settle(L"VM Provider=any\r\n");
-        ASSERT_TRUE(searchRuntime(launcher_));
-        EXPECT_EQ(launcher_.jvmLibraryPath, library(runtime));
-        EXPECT_EQ(launcher_.foundVersion, parseVersion(L"1.8.0.131", 0).value);
-        EXPECT_FALSE(launcher_.relaunchPair);
+        ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+        EXPECT_EQ(launcher_.runtime.jvmLibraryPath, library(runtime));
+        EXPECT_EQ(launcher_.runtime.foundVersion, parseVersion(L"1.8.0.131", 0).value);
+        EXPECT_FALSE(launcher_.runtime.relaunchPair);
     }
 }
 
@@ -87,7 +87,7 @@ TEST_F(RegistrySearchTest, AnOldJdkKeyNeedsItsJreFolder)
     makeRuntime(home, {L"server"});
     registerJavaHome(kNative, kJdkKey, L"17.0.2", home);
     settle(L"");
-    EXPECT_FALSE(searchRuntime(launcher_));
+    EXPECT_FALSE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
 }
 
 TEST_F(RegistrySearchTest, TheSortOfTheExampleChoosesTheOldestJre)
@@ -106,13 +106,13 @@ TEST_F(RegistrySearchTest, TheSortOfTheExampleChoosesTheOldestJre)
         L"JVM Source=favor_JRE\r\nVM Provider=favor_sun\r\nJVM Type=favor_server\r\n";
 
     settle(settings);
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, library(jre7, L"server"));
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, library(jre7, L"server"));
 
     // Found by its client VM, hosted by its server VM.
     settle(settings + L"Preferred versions=1.8\r\n");
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, library(jre8, L"server"));
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, library(jre8, L"server"));
 }
 
 TEST_F(RegistrySearchTest, PreferredVersionsPickInTheirOrder)
@@ -130,8 +130,8 @@ TEST_F(RegistrySearchTest, PreferredVersionsPickInTheirOrder)
                           Case{L"11;1.7.0_80", jre7}}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(c.preferred)));
         settle(L"Preferred versions=" + std::wstring(c.preferred) + L"\r\n");
-        ASSERT_TRUE(searchRuntime(launcher_));
-        EXPECT_EQ(launcher_.jvmLibraryPath, library(c.chosen));
+        ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+        EXPECT_EQ(launcher_.runtime.jvmLibraryPath, library(c.chosen));
     }
 }
 
@@ -142,8 +142,8 @@ TEST_F(RegistrySearchTest, TwoNamesOfOneRuntimeGiveTwoCandidates)
     registerJavaHome(kNative, kJreKey, L"1.8", jre8);
     registerJavaHome(kNative, kJreKey, L"1.8.0_131", jre8);
     settle(L"Preferred versions=1.8\r\n");
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.foundVersion, parseVersion(L"1.8.0_131", 0).value);
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.foundVersion, parseVersion(L"1.8.0_131", 0).value);
 }
 
 TEST_F(RegistrySearchTest, VersionBoundsFilterTheSubkeys)
@@ -165,10 +165,10 @@ TEST_F(RegistrySearchTest, VersionBoundsFilterTheSubkeys)
                           Case{L"Maximum Version=any\r\n", jdk11 + L"jre\\"},
                           Case{L"Minimum Version=12\r\n", L""}}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(c.bounds)));
-        launcher_.jvmLibraryPath.clear();
+        launcher_.runtime.jvmLibraryPath.clear();
         settle(c.bounds);
-        EXPECT_EQ(searchRuntime(launcher_), !c.chosen.empty());
-        EXPECT_EQ(launcher_.jvmLibraryPath, c.chosen.empty() ? L"" : library(c.chosen));
+        EXPECT_EQ(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime), !c.chosen.empty());
+        EXPECT_EQ(launcher_.runtime.jvmLibraryPath, c.chosen.empty() ? L"" : library(c.chosen));
     }
 }
 
@@ -178,10 +178,10 @@ TEST_F(RegistrySearchTest, AServerVmIsRequiredOnlyWhenAskedFor)
     makeRuntime(jre8, {L"client"});
     registerJavaHome(kNative, kJreKey, L"1.8.0_131", jre8);
     settle(L"JVM Type=server\r\n");
-    EXPECT_FALSE(searchRuntime(launcher_));
+    EXPECT_FALSE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
     settle(L"JVM Type=favor_server\r\n");
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, library(jre8));
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, library(jre8));
 }
 
 TEST_F(RegistrySearchTest, KindsAndProvidersDecideWhichKeysAreRead)
@@ -204,13 +204,13 @@ TEST_F(RegistrySearchTest, KindsAndProvidersDecideWhichKeysAreRead)
                           Case{L"JVM Source=only_jre\r\nVM Provider=any\r\n", L""},
                           Case{L"JVM Source=favor_JRE\r\nVM Provider=any\r\n", jdk8 + L"jre\\"}}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(c.settings)));
-        launcher_.jvmLibraryPath.clear();
-        launcher_.ibmRuntimeChosen = false;
+        launcher_.runtime.jvmLibraryPath.clear();
+        launcher_.runtime.ibmRuntimeChosen = false;
         settle(c.settings);
-        EXPECT_EQ(searchRuntime(launcher_), !c.chosen.empty());
-        EXPECT_EQ(launcher_.jvmLibraryPath, c.chosen.empty() ? L"" : library(c.chosen));
+        EXPECT_EQ(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime), !c.chosen.empty());
+        EXPECT_EQ(launcher_.runtime.jvmLibraryPath, c.chosen.empty() ? L"" : library(c.chosen));
         // Only an IBM runtime keeps the Java main thread in the VM after main.
-        EXPECT_EQ(launcher_.ibmRuntimeChosen, c.chosen == ibm);
+        EXPECT_EQ(launcher_.runtime.ibmRuntimeChosen, c.chosen == ibm);
     }
 }
 
@@ -221,20 +221,20 @@ TEST_F(RegistrySearchTest, TheOtherViewIsReadOnlyForAPair)
     registerJavaHome(kOther, kJreKey, L"1.8.0_131", other);
 
     settle(L"");
-    EXPECT_FALSE(searchRuntime(launcher_)) << "no pair product: the other view is not read";
+    EXPECT_FALSE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime)) << "no pair product: the other view is not read";
 
     settle(L"[Application]\r\nPair Product=C:\\pair\\myapp.exe\r\n");
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, library(other));
-    EXPECT_TRUE(launcher_.relaunchPair);
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, library(other));
+    EXPECT_TRUE(launcher_.runtime.relaunchPair);
 
     makeRuntime(native, {L"client"});
     registerJavaHome(kNative, kJreKey, L"1.6.0_45", native);
-    launcher_.relaunchPair = false;
+    launcher_.runtime.relaunchPair = false;
     settle(L"[Application]\r\nPair Product=C:\\pair\\myapp.exe\r\n");
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, library(native)) << "the own view wins, even older";
-    EXPECT_FALSE(launcher_.relaunchPair);
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, library(native)) << "the own view wins, even older";
+    EXPECT_FALSE(launcher_.runtime.relaunchPair);
 }
 
 }  // namespace

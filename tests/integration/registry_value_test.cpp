@@ -99,8 +99,8 @@ TEST_P(OddRegistryValueTest, NeverStopsTheSearchForAValidRuntimeBesideIt)
         registerRawValue(kNative, scanned.in(kNative), scanned.value, c.type, c.bytes(odd));
         Launcher launcher;
         ASSERT_TRUE(launcher.readSettings());
-        ASSERT_TRUE(searchRuntime(launcher));
-        EXPECT_EQ(launcher.jvmLibraryPath, c.namesTheRuntime ? odd + L"bin\\server\\jvm.dll"
+        ASSERT_TRUE(searchRuntime(launcher.settings, launcher.trace, launcher.runtime));
+        EXPECT_EQ(launcher.runtime.jvmLibraryPath, c.namesTheRuntime ? odd + L"bin\\server\\jvm.dll"
                                                              : valid + L"bin\\client\\jvm.dll");
     }
 }

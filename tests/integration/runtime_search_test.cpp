@@ -26,10 +26,10 @@ TEST_F(ConfiguredFolderTest, UsesTheLibraryOfJrePathWithOrWithoutBackslash)
     for (std::wstring setting : {home, home.substr(0, home.size() - 1)}) {
         SCOPED_TRACE(setting);
         launcher_.settings.jrePathSetting = setting;
-        launcher_.jvmLibraryPath.clear();
-        ASSERT_TRUE(searchRuntime(launcher_));
-        EXPECT_EQ(launcher_.jvmLibraryPath, home + L"bin\\server\\jvm.dll");
-        EXPECT_FALSE(launcher_.relaunchPair);
+        launcher_.runtime.jvmLibraryPath.clear();
+        ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+        EXPECT_EQ(launcher_.runtime.jvmLibraryPath, home + L"bin\\server\\jvm.dll");
+        EXPECT_FALSE(launcher_.runtime.relaunchPair);
     }
 }
 
@@ -62,8 +62,8 @@ TEST_F(ConfiguredFolderTest, IgnoresTheVersionBounds)
     launcher_.settings.jrePathSetting = home;
     launcher_.settings.minimumVersion = boundFromText(L"99", BoundKind::minimum);
     launcher_.settings.maximumVersion = boundFromText(L"100", BoundKind::maximum);
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, home + L"bin\\client\\jvm.dll");
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, home + L"bin\\client\\jvm.dll");
 }
 
 TEST_F(ConfiguredFolderTest, AFolderWithoutTheWantedVmIsPassedOver)
@@ -72,12 +72,12 @@ TEST_F(ConfiguredFolderTest, AFolderWithoutTheWantedVmIsPassedOver)
     makeRuntime(home, {L"client"});
     launcher_.settings.jrePathSetting = home;
     launcher_.settings.jvmType = kVmTypeServer;
-    EXPECT_FALSE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, L"");
+    EXPECT_FALSE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, L"");
 
     launcher_.settings.jrePathSetting = folder(L"empty");
     launcher_.settings.jvmType = kVmTypeDefault;
-    EXPECT_FALSE(searchRuntime(launcher_));
+    EXPECT_FALSE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
 }
 
 TEST_F(ConfiguredFolderTest, ARuntimeOfTheOtherMachineGoesToThePair)
@@ -86,12 +86,12 @@ TEST_F(ConfiguredFolderTest, ARuntimeOfTheOtherMachineGoesToThePair)
     makeRuntime(home, {L"client"}, false, otherMachine());
     launcher_.settings.jrePathSetting = home;
     launcher_.settings.pairProduct = L"C:\\pair\\myapp.exe";
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_TRUE(launcher_.relaunchPair);
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_TRUE(launcher_.runtime.relaunchPair);
 
     launcher_.settings.pairProduct.clear();
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_FALSE(launcher_.relaunchPair) << "no pair: the load reports the mismatch later";
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_FALSE(launcher_.runtime.relaunchPair) << "no pair: the load reports the mismatch later";
 }
 
 struct LocalCase {
@@ -159,9 +159,9 @@ TEST_F(ShippedRuntimeTest, IsUsedWithoutBoundsOrArchitectureCheck)
     makeRuntime(home_, {L"client"}, true, otherMachine());
     launcher_.settings.minimumVersion = boundFromText(L"99", BoundKind::minimum);
     launcher_.settings.pairProduct = L"C:\\pair\\myapp.exe";
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
-    EXPECT_FALSE(launcher_.relaunchPair);
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
+    EXPECT_FALSE(launcher_.runtime.relaunchPair);
 }
 
 TEST_F(ShippedRuntimeTest, ComesAfterJrePath)
@@ -170,19 +170,19 @@ TEST_F(ShippedRuntimeTest, ComesAfterJrePath)
     const std::wstring configured = folder(L"configured");
     makeRuntime(configured, {L"server"});
     launcher_.settings.jrePathSetting = configured;
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, configured + L"bin\\server\\jvm.dll");
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, configured + L"bin\\server\\jvm.dll");
 
     launcher_.settings.jrePathSetting = folder(L"empty");
-    ASSERT_TRUE(searchRuntime(launcher_));
-    EXPECT_EQ(launcher_.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
+    ASSERT_TRUE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
+    EXPECT_EQ(launcher_.runtime.jvmLibraryPath, home_ + L"bin\\client\\jvm.dll");
 }
 
 TEST_F(ShippedRuntimeTest, WithoutTheWantedVmIsPassedOver)
 {
     makeRuntime(home_, {L"client"}, true);
     launcher_.settings.jvmType = kVmTypeServer;
-    EXPECT_FALSE(searchRuntime(launcher_));
+    EXPECT_FALSE(searchRuntime(launcher_.settings, launcher_.trace, launcher_.runtime));
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ protected:
         writeUnicodeFileAt(*ini, L"[Java Runtime Environment]\r\nMain Class=a.Main\r\n" + settings);
         launcher_ = std::make_unique<Launcher>();
         EXPECT_TRUE(launcher_->readSettings());
-        return searchRuntime(*launcher_);
+        return searchRuntime(launcher_->settings, launcher_->trace, launcher_->runtime);
     }
 
     std::unique_ptr<Launcher> launcher_;
@@ -81,10 +81,10 @@ TEST_P(EachInstallerKeyTest, IsFoundInBothViewsUnderItsKindAndProvider)
 
             const std::wstring extra = other ? pair : L"";
             ASSERT_TRUE(found(provider + extra));
-            EXPECT_EQ(launcher_->jvmLibraryPath, runtime + L"bin\\server\\jvm.dll");
-            EXPECT_EQ(launcher_->relaunchPair, other);
-            EXPECT_EQ(launcher_->foundVersion, parseVersion(k.subkey, 0).value);
-            EXPECT_FALSE(launcher_->ibmRuntimeChosen)
+            EXPECT_EQ(launcher_->runtime.jvmLibraryPath, runtime + L"bin\\server\\jvm.dll");
+            EXPECT_EQ(launcher_->runtime.relaunchPair, other);
+            EXPECT_EQ(launcher_->runtime.foundVersion, parseVersion(k.subkey, 0).value);
+            EXPECT_FALSE(launcher_->runtime.ibmRuntimeChosen)
                 << "the main thread stays in the VM for the old IBM runtimes alone";
             EXPECT_FALSE(found(wrongKind + extra)) << "JVM Source governs the key";
             EXPECT_FALSE(found(wrongProvider + extra)) << "VM Provider governs the key";
@@ -150,7 +150,7 @@ TEST_P(OnlyAJdk17Test, IsFoundWithDefaultsAndAMinimumOf11)
     for (const wchar_t* settings : {L"", L"Minimum Version=11\r\n"}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(settings)));
         ASSERT_TRUE(found(settings));
-        EXPECT_EQ(launcher_->jvmLibraryPath, library);
+        EXPECT_EQ(launcher_->runtime.jvmLibraryPath, library);
     }
 
     const std::wstring jre8 = folder(L"jre1.8");
@@ -158,9 +158,9 @@ TEST_P(OnlyAJdk17Test, IsFoundWithDefaultsAndAMinimumOf11)
     registerValue(kThisBuild.nativeView, L"Software\\JavaSoft\\Java Runtime Environment\\1.8",
                   L"JavaHome", jre8);
     ASSERT_TRUE(found(L"Maximum Version=1.8\r\n"));
-    EXPECT_EQ(launcher_->jvmLibraryPath, jre8 + L"bin\\client\\jvm.dll");
+    EXPECT_EQ(launcher_->runtime.jvmLibraryPath, jre8 + L"bin\\client\\jvm.dll");
     ASSERT_TRUE(found(L""));
-    EXPECT_EQ(launcher_->jvmLibraryPath, library) << "the newest, without a maximum";
+    EXPECT_EQ(launcher_->runtime.jvmLibraryPath, library) << "the newest, without a maximum";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,4 +1,3 @@
-#include "core/launcher.h"
 #include "jvm/memory_options.h"
 
 #include <gtest/gtest.h>
@@ -109,21 +108,20 @@ TEST(ProcessVmTokenTest, SetsTheStackSizeFromEveryXssToken)
         {L"-Xss1000000000000000P", L"-Xss9223372036854775807K", 0},
     };
     for (const Case& c : cases) {
-        Launcher launcher;
-        launcher.javaThreadStackSize = 12345;
-        EXPECT_EQ(processVmToken(launcher, c.token), c.result);
-        EXPECT_EQ(launcher.javaThreadStackSize, c.stackSize) << ::testing::PrintToString(std::wstring(c.token));
+        size_t stackSize = 12345;
+        EXPECT_EQ(processVmToken(c.token, stackSize), c.result);
+        EXPECT_EQ(stackSize, c.stackSize) << ::testing::PrintToString(std::wstring(c.token));
     }
 }
 
 TEST(ProcessVmTokenTest, ConvertsAPercentageStackBeforeTakingItsSize)
 {
-    Launcher launcher;
-    std::wstring converted = processVmToken(launcher, L"-Xss0:3P");  // 0 %, at least 3 MB
+    size_t stackSize = 0;
+    std::wstring converted = processVmToken(L"-Xss0:3P", stackSize);  // 0 %, at least 3 MB
     EXPECT_EQ(converted, L"-Xss3072K");
-    EXPECT_EQ(launcher.javaThreadStackSize, 3u * 1024 * 1024);
-    EXPECT_EQ(processVmToken(launcher, L"-Xmx512m"), L"-Xmx512m");
-    EXPECT_EQ(launcher.javaThreadStackSize, 3u * 1024 * 1024) << "only -Xss sets it";
+    EXPECT_EQ(stackSize, 3u * 1024 * 1024);
+    EXPECT_EQ(processVmToken(L"-Xmx512m", stackSize), L"-Xmx512m");
+    EXPECT_EQ(stackSize, 3u * 1024 * 1024) << "only -Xss sets it";
 }
 
 }  // namespace
