@@ -13,6 +13,7 @@
 #include "splash/splash.h"
 #include "support/dpi_awareness.h"
 #include "support/text.h"
+#include "ui/missing_runtime_dialog.h"
 
 #include <algorithm>
 
@@ -130,7 +131,11 @@ bool Launcher::prepareOwnStart()
     if (settings.overrideWorkingDir) {
         applyWorkingDirOverride();
     }
-    return findRuntime(settings, trace, runtime);
+    const bool found = searchRuntime(settings, trace, runtime) || askForRuntime(settings, trace, runtime);
+    if (found) {
+        trace.line(L"runtime", {"VM library ", runtime.jvmLibraryPath});
+    }
+    return found;
 }
 
 DWORD Launcher::Run()

@@ -7,11 +7,8 @@
 #include "runtime/variable_runtimes.h"
 #include "support/environment.h"
 #include "support/file_system.h"
-#include "support/messages.h"
-#include "support/standard_streams.h"
 #include "support/text.h"
 #include "support/trace.h"
-#include "ui/missing_runtime_dialog.h"
 
 namespace velmar {
 
@@ -93,30 +90,6 @@ bool useRegistry(const Settings& settings, const Trace& trace, ChosenRuntime& ch
     return !chosen.jvmLibraryPath.empty();
 }
 
-// Nothing found anywhere: the user may point at an installed runtime, which
-// is remembered so that the next start finds it in the first step.
-bool askForRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
-{
-    // Nobody may be there to answer a console program's dialog: it says
-    // what is missing and ends as the dialog's Cancel does.
-    if (isConsoleProgram()) {
-        trace.line(L"runtime", {"no runtime found: said on standard error"});
-        ShowErrorBox(nullptr, missingRuntimeMessage(settings) + L"\n" + settings.downloadAddress);
-        return false;
-    }
-    MissingRuntimeDialog dialog(missingRuntimeMessage(settings), settings.jvmType, settings.downloadAddress);
-    trace.line(L"runtime", {"no runtime found: asking the user"});
-    if (!dialog.ask(::GetActiveWindow())) {
-        trace.line(L"runtime", {"the user cancelled"});
-        return false;
-    }
-    chosen.jvmLibraryPath = dialog.pickedLibrary();
-    trace.line(L"runtime", {"the user chose ", dialog.chosenFolder()});
-    checkArchitecture(chosen, settings, trace);
-    saveChosenFolder(settings, dialog.chosenFolder());
-    return true;
-}
-
 }  // namespace
 
 std::wstring configuredRuntimeFolder(std::wstring_view setting, std::wstring_view launcherFolder)
@@ -148,15 +121,6 @@ bool searchRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& 
     chosen.localRuntimeChosen = false;
     return useConfiguredFolder(settings, trace, chosen) || useLocalRuntime(settings, trace, chosen) ||
            useVariableRuntimes(settings, trace, chosen) || useRegistry(settings, trace, chosen);
-}
-
-bool findRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
-{
-    const bool found = searchRuntime(settings, trace, chosen) || askForRuntime(settings, trace, chosen);
-    if (found) {
-        trace.line(L"runtime", {"VM library ", chosen.jvmLibraryPath});
-    }
-    return found;
 }
 
 }  // namespace velmar

@@ -31,11 +31,6 @@ struct ChosenRuntime {
     bool localRuntimeChosen = false;
 };
 
-// Fills `chosen`; false when no runtime was chosen, which ends the launch.
-// When the search finds none, the user is asked with the "JRE Not Found"
-// dialog.
-bool findRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen);
-
 // The search alone: the configured folder, the folder beside the launcher,
 // the variables' folders, the registry; asks nobody.
 bool searchRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen);

@@ -6,9 +6,13 @@
 #include "config/settings.h"
 #include "resources/resource.h"
 #include "runtime/jvm_location.h"
+#include "runtime/runtime_search.h"
 #include "support/messages.h"
+#include "support/messages.h"
+#include "support/standard_streams.h"
 #include "support/system_library.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 #include <shlobj.h>
 
@@ -174,6 +178,28 @@ void saveChosenFolder(const Settings& settings, const std::wstring& chosenFolder
                                     settings.productCode, true),
                      chosenFolder);
     }
+}
+
+bool askForRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen)
+{
+    // Nobody may be there to answer a console program's dialog: it says
+    // what is missing and ends as the dialog's Cancel does.
+    if (isConsoleProgram()) {
+        trace.line(L"runtime", {"no runtime found: said on standard error"});
+        ShowErrorBox(nullptr, missingRuntimeMessage(settings) + L"\n" + settings.downloadAddress);
+        return false;
+    }
+    MissingRuntimeDialog dialog(missingRuntimeMessage(settings), settings.jvmType, settings.downloadAddress);
+    trace.line(L"runtime", {"no runtime found: asking the user"});
+    if (!dialog.ask(::GetActiveWindow())) {
+        trace.line(L"runtime", {"the user cancelled"});
+        return false;
+    }
+    chosen.jvmLibraryPath = dialog.pickedLibrary();
+    trace.line(L"runtime", {"the user chose ", dialog.chosenFolder()});
+    checkArchitecture(chosen, settings, trace);
+    saveChosenFolder(settings, dialog.chosenFolder());
+    return true;
 }
 
 }  // namespace velmar

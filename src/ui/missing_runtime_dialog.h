@@ -11,6 +11,8 @@
 
 namespace velmar {
 
+class Trace;
+struct ChosenRuntime;
 struct Settings;
 
 // The message of the dialog: 206 (server VM) or 207 with the requirement
@@ -51,5 +53,11 @@ private:
 // After OK: "JRE Path" into the per-user INI files (for a service, the
 // launcher's INI), and the pair's too when there is a pair product.
 void saveChosenFolder(const Settings& settings, const std::wstring& chosenFolder);
+
+// Nothing found anywhere: the user may point at an installed runtime, which
+// is remembered so that the next start finds it in the first step. False
+// when the user cancels; a console program says what is missing on
+// standard error and ends as Cancel does.
+bool askForRuntime(const Settings& settings, const Trace& trace, ChosenRuntime& chosen);
 
 }  // namespace velmar
