@@ -1,5 +1,7 @@
 #include "splash/gdiplus_flat.h"
 
+#include "support/library_export.h"
+
 #include <utility>
 
 namespace velmar {
@@ -39,13 +41,6 @@ struct FlatApi {
     GpStatus(WINAPI* disposeImage)(GpHandle) = nullptr;
 };
 
-template <typename Function>
-bool bind(HMODULE module, const char* name, Function& slot)
-{
-    slot = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-    return slot != nullptr;
-}
-
 // Only the system folder is searched: a gdiplus.dll beside the launcher or
 // on Path would otherwise run its code in the launcher's process.
 FlatApi loadFlatApi()
@@ -57,18 +52,18 @@ FlatApi loadFlatApi()
     HMODULE module = library.get();
     FlatApi api;
     const bool complete =
-        bind(module, "GdiplusStartup", api.startup) &&
-        bind(module, "GdipCreateBitmapFromFile", api.createBitmapFromFile) &&
-        bind(module, "GdipGetImageWidth", api.getImageWidth) &&
-        bind(module, "GdipGetImageHeight", api.getImageHeight) &&
-        bind(module, "GdipCreateFromHDC", api.createFromHdc) &&
-        bind(module, "GdipSetInterpolationMode", api.setInterpolationMode) &&
-        bind(module, "GdipCreateImageAttributes", api.createImageAttributes) &&
-        bind(module, "GdipSetImageAttributesWrapMode", api.setImageAttributesWrapMode) &&
-        bind(module, "GdipDrawImageRectRectI", api.drawImageRectRectI) &&
-        bind(module, "GdipDeleteGraphics", api.deleteGraphics) &&
-        bind(module, "GdipDisposeImageAttributes", api.disposeImageAttributes) &&
-        bind(module, "GdipDisposeImage", api.disposeImage);
+        bindExport(module, "GdiplusStartup", api.startup) &&
+        bindExport(module, "GdipCreateBitmapFromFile", api.createBitmapFromFile) &&
+        bindExport(module, "GdipGetImageWidth", api.getImageWidth) &&
+        bindExport(module, "GdipGetImageHeight", api.getImageHeight) &&
+        bindExport(module, "GdipCreateFromHDC", api.createFromHdc) &&
+        bindExport(module, "GdipSetInterpolationMode", api.setInterpolationMode) &&
+        bindExport(module, "GdipCreateImageAttributes", api.createImageAttributes) &&
+        bindExport(module, "GdipSetImageAttributesWrapMode", api.setImageAttributesWrapMode) &&
+        bindExport(module, "GdipDrawImageRectRectI", api.drawImageRectRectI) &&
+        bindExport(module, "GdipDeleteGraphics", api.deleteGraphics) &&
+        bindExport(module, "GdipDisposeImageAttributes", api.disposeImageAttributes) &&
+        bindExport(module, "GdipDisposeImage", api.disposeImage);
     ULONG_PTR token = 0;
     const StartupInput input;
     if (!complete || api.startup(&token, &input, nullptr) != kOk) {

@@ -6,6 +6,7 @@
 #include "core/launcher.h"
 #include "splash/splash_rules.h"
 #include "support/file_system.h"
+#include "support/library_export.h"
 #include "support/text.h"
 
 #include <memory>
@@ -17,12 +18,6 @@ namespace {
 using SplashInitFunction = void(__cdecl*)();
 using SplashLoadFileFunction = int(__cdecl*)(const char*);
 using SplashSetFileJarNameFunction = void(__cdecl*)(const char*, const char*);
-
-template <typename Function>
-Function exportOf(HMODULE library, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
-}
 
 // The runtime's splashscreen.dll, when a find-first search finds it.
 std::wstring findSplashLibrary(std::wstring_view jvmLibraryPath)
