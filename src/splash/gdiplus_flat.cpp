@@ -93,40 +93,6 @@ const FlatApi* gdiplus()
     return flatApi.startup != nullptr ? &flatApi : nullptr;
 }
 
-class MemoryContext {
-public:
-    explicit MemoryContext(HDC compatibleWith) : dc_(::CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryContext()
-    {
-        if (dc_ != nullptr) {
-            ::DeleteDC(dc_);
-        }
-    }
-    MemoryContext(const MemoryContext&) = delete;
-    MemoryContext& operator=(const MemoryContext&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class ScreenContext {
-public:
-    ScreenContext() : dc_(::GetDC(nullptr)) {}
-    ~ScreenContext()
-    {
-        if (dc_ != nullptr) {
-            ::ReleaseDC(nullptr, dc_);
-        }
-    }
-    ScreenContext(const ScreenContext&) = delete;
-    ScreenContext& operator=(const ScreenContext&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 }  // namespace
 
 SplashImage::~SplashImage()
@@ -176,10 +142,10 @@ unsigned SplashImage::height() const
 bool SplashImage::renderInto(UniqueGdiObject& slot, const RECT& rect)
 {
     slot.reset();
-    const ScreenContext screen;
+    const UniqueWindowDc screen = windowDc(nullptr);
     slot.reset(::CreateCompatibleBitmap(screen.get(), rect.right - rect.left, rect.bottom - rect.top));
-    const MemoryContext memory(screen.get());
-    if (!slot || memory.get() == nullptr || image_ == nullptr) {
+    const UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+    if (!slot || !memory || image_ == nullptr) {
         return false;
     }
     const HGDIOBJ previous = ::SelectObject(memory.get(), slot.get());
