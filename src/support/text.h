@@ -14,11 +14,17 @@ namespace velmar {
 // empty; the piece after the last ";" only when it is not empty.
 std::vector<std::wstring> splitList(std::wstring_view text);
 
-// Letter case is ignored for ASCII letters only, as the INI switches need.
 // The value in decimal digits, "-" in front when negative. (std::to_wstring
 // brings the C library's whole wide printf into the launcher.)
 std::wstring decimalText(long long value);
 
+// "0" to "9" only: the digits of other scripts make no numbers here.
+inline bool isDigit(wchar_t c) noexcept
+{
+    return c >= L'0' && c <= L'9';
+}
+
+// Letter case is ignored for ASCII letters only, as the INI switches need.
 bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b);
 
 bool startsWith(std::wstring_view text, std::wstring_view prefix);

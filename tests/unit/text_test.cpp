@@ -38,6 +38,18 @@ TEST(EqualsIgnoringCaseTest, IgnoresAsciiLetterCaseOnly)
     EXPECT_FALSE(equalsIgnoringCase(L"yes", L"ye"));
 }
 
+TEST(IsDigitTest, TakesAsciiDigitsOnly)
+{
+    const std::pair<wchar_t, bool> cases[] = {
+        {L'0', true}, {L'9', true}, {L'/', false}, {L':', false}, {L'a', false},
+        {L'\x0660', false},  // ARABIC-INDIC DIGIT ZERO
+        {L'\xFF11', false},  // FULLWIDTH DIGIT ONE
+    };
+    for (const auto& [c, digit] : cases) {
+        EXPECT_EQ(isDigit(c), digit) << static_cast<int>(c);
+    }
+}
+
 // WideCharToMultiByte held to the parameter rules its documentation
 // states, which Wine does not enforce: for UTF-8 only the flag
 // WC_ERR_INVALID_CHARS is allowed and no default-character argument;
