@@ -3,6 +3,7 @@
 #include "core/launcher.h"
 #include "jvm/java_strings.h"
 #include "support/file_system.h"
+#include "support/text.h"
 
 #include <windows.h>
 
@@ -65,12 +66,6 @@ void reportFailure(JNIEnv* env)
 
 }  // namespace
 
-bool sameFullPath(std::wstring_view first, std::wstring_view second)
-{
-    return ::CompareStringOrdinal(first.data(), static_cast<int>(first.size()), second.data(),
-                                  static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
-}
-
 bool redirectStream(JNIEnv* env, const std::wstring& path, bool append, const char* target)
 {
     LocalRef<jobject> stream(env, openPrintStream(env, path, append));
@@ -89,7 +84,9 @@ void redirectStandardStreams(Launcher& launcher)
         expandTimestamp(error, now);
     }
     // Two streams opened on one file would overwrite each other's bytes.
-    if (!output.empty() && !error.empty() && sameFullPath(fullPathOf(output).value_or(output), fullPathOf(error).value_or(error))) {
+    // The file system ignores letter case as the ordinal comparison does.
+    if (!output.empty() && !error.empty() &&
+        equalsIgnoringCaseOrdinal(fullPathOf(output).value_or(output), fullPathOf(error).value_or(error))) {
         LocalRef<jobject> shared(env, openPrintStream(env, output, launcher.appendOutput));
         if (!shared) {
             reportFailure(env);

@@ -58,6 +58,16 @@ bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b)
     return true;
 }
 
+bool equalsIgnoringCaseOrdinal(std::wstring_view a, std::wstring_view b)
+{
+    // The system takes no empty text here.
+    if (a.empty() || b.empty()) {
+        return a.empty() && b.empty();
+    }
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
 bool startsWith(std::wstring_view text, std::wstring_view prefix)
 {
     return text.substr(0, prefix.size()) == prefix;

@@ -24,8 +24,13 @@ inline bool isDigit(wchar_t c) noexcept
     return c >= L'0' && c <= L'9';
 }
 
-// Letter case is ignored for ASCII letters only, as the INI switches need.
+// Two rules of letter case. The INI switches' values ignore it for ASCII
+// letters only ("Yes" matches "yES"; an accented letter only itself):
 bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b);
+// The system ignores it for every letter with an upper-case form, accented
+// ones too, in file paths and in the profile API's section and key names
+// (an ordinal comparison, the same in every locale):
+bool equalsIgnoringCaseOrdinal(std::wstring_view a, std::wstring_view b);
 
 bool startsWith(std::wstring_view text, std::wstring_view prefix);
 bool endsWith(std::wstring_view text, std::wstring_view suffix);
