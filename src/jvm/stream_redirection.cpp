@@ -20,28 +20,17 @@ jobject openPrintStream(JNIEnv* env, const std::wstring& path, bool append)
     if (!name) {
         return nullptr;
     }
-    LocalRef<jclass> fileClass(env, env->FindClass("java/io/FileOutputStream"));
-    if (!fileClass) {
-        return nullptr;
-    }
-    jmethodID fileConstructor = env->GetMethodID(fileClass.get(), "<init>", "(Ljava/lang/String;Z)V");
-    if (fileConstructor == nullptr) {
-        return nullptr;
-    }
-    LocalRef<jobject> file(env, env->NewObject(fileClass.get(), fileConstructor, name.get(),
-                                               static_cast<jboolean>(append ? JNI_TRUE : JNI_FALSE)));
+    jvalue fileArguments[2];
+    fileArguments[0].l = name.get();
+    fileArguments[1].z = append ? JNI_TRUE : JNI_FALSE;
+    LocalRef<jobject> file(env,
+                           newInstance(env, "java/io/FileOutputStream", "(Ljava/lang/String;Z)V", fileArguments));
     if (!file) {
         return nullptr;
     }
-    LocalRef<jclass> printClass(env, env->FindClass("java/io/PrintStream"));
-    if (!printClass) {
-        return nullptr;
-    }
-    jmethodID printConstructor = env->GetMethodID(printClass.get(), "<init>", "(Ljava/io/OutputStream;)V");
-    if (printConstructor == nullptr) {
-        return nullptr;
-    }
-    return env->NewObject(printClass.get(), printConstructor, file.get());
+    jvalue printArguments[1];
+    printArguments[0].l = file.get();
+    return newInstance(env, "java/io/PrintStream", "(Ljava/io/OutputStream;)V", printArguments);
 }
 
 // System.setOut or System.setErr; the stream stays reachable through System.
