@@ -38,6 +38,11 @@ std::vector<std::wstring> splitList(std::wstring_view text)
     return items;
 }
 
+bool isDigit(wchar_t c) noexcept
+{
+    return c >= L'0' && c <= L'9';
+}
+
 namespace {
 wchar_t asciiLower(wchar_t c)
 {

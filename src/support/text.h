@@ -19,10 +19,7 @@ std::vector<std::wstring> splitList(std::wstring_view text);
 std::wstring decimalText(long long value);
 
 // "0" to "9" only: the digits of other scripts make no numbers here.
-inline bool isDigit(wchar_t c) noexcept
-{
-    return c >= L'0' && c <= L'9';
-}
+bool isDigit(wchar_t c) noexcept;
 
 // Two rules of letter case. The INI switches' values ignore it for ASCII
 // letters only ("Yes" matches "yES"; an accented letter only itself):
