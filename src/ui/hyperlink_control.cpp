@@ -2,11 +2,11 @@
 
 #include "core/boundary_guard.h"
 #include "support/system_library.h"
+#include "support/text.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cwchar>
 #include <string_view>
 
 namespace velmar {
@@ -99,7 +99,7 @@ void HyperlinkControl::adoptStaticStyle()
 {
     wchar_t className[16] = {};
     ::GetClassNameW(window_, className, 16);
-    if (_wcsicmp(className, L"static") != 0) {
+    if (!equalsIgnoringCase(className, L"static")) {
         return;
     }
     const LONG_PTR style = ::GetWindowLongPtrW(window_, GWL_STYLE);
