@@ -6,6 +6,7 @@
 #include "support/file_system.h"
 #include "support/handles.h"
 #include "support/messages.h"
+#include "support/text.h"
 
 namespace velmar {
 
@@ -67,7 +68,7 @@ std::wstring lookUpEntry(const std::vector<std::pair<std::wstring, std::wstring>
 {
     const std::wstring_view wanted = trimmedBlanks(key);
     for (const auto& [name, value] : entries) {
-        if (equalInAnyCase(name, wanted)) {
+        if (equalsIgnoringCaseOrdinal(name, wanted)) {
             return value;
         }
     }
@@ -126,7 +127,7 @@ const IniFile::Entries* IniFile::entriesOf(std::wstring_view section) const
 {
     const std::wstring_view wanted = trimmedBlanks(section);
     for (Section& known : sections()) {
-        if (!equalInAnyCase(trimmedBlanks(known.name), wanted)) {
+        if (!equalsIgnoringCaseOrdinal(trimmedBlanks(known.name), wanted)) {
             continue;
         }
         if (!known.entries) {

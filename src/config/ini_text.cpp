@@ -1,5 +1,7 @@
 #include "config/ini_text.h"
 
+#include "support/text.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -199,15 +201,6 @@ std::wstring_view trimmedBlanks(std::wstring_view text)
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-bool equalInAnyCase(std::wstring_view a, std::wstring_view b)
-{
-    if (a.empty() || b.empty()) {
-        return a.empty() && b.empty();
-    }
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
-
 std::pair<std::wstring, std::wstring> parseEntryLine(std::wstring_view line)
 {
     const size_t equals = line.find(L'=');
@@ -262,7 +255,7 @@ std::wstring withIniEntry(std::wstring_view text, std::wstring_view section, std
             if (inSection) {
                 break;  // only the first occurrence is read, so only it is written
             }
-            inSection = equalInAnyCase(*name, wantedSection);
+            inSection = equalsIgnoringCaseOrdinal(*name, wantedSection);
             if (inSection) {
                 insertAt = line.end;
             }
@@ -274,7 +267,7 @@ std::wstring withIniEntry(std::wstring_view text, std::wstring_view section, std
         // After comments too: a comment above the section's end stays there.
         insertAt = line.end;
         const std::optional<std::wstring_view> entry = entryLine(content);
-        if (entry && equalInAnyCase(parseEntryLine(*entry).first, wantedKey)) {
+        if (entry && equalsIgnoringCaseOrdinal(parseEntryLine(*entry).first, wantedKey)) {
             // Keep the line's own "\r" so its ending stays as it was.
             return spliced(text, line.begin, content.ends_with(L'\r') ? line.end - 1 : line.end, newLine);
         }

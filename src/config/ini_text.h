@@ -58,9 +58,6 @@ struct IniTextSection {
 // Blanks and tabs cut from both ends.
 std::wstring_view trimmedBlanks(std::wstring_view text);
 
-// Letter case ignored as the profile API ignores it for names.
-bool equalInAnyCase(std::wstring_view a, std::wstring_view b);
-
 // The key and value of one "key=value" line with GetPrivateProfileStringW's
 // rules: blanks around both dropped, one pair of matching enclosing quotes
 // taken off the value, a line without "=" an empty value.

@@ -10,11 +10,6 @@ namespace velmar {
 
 namespace {
 
-bool isDigit(wchar_t c)
-{
-    return c >= L'0' && c <= L'9';
-}
-
 size_t nextDigit(std::wstring_view text, size_t from)
 {
     while (from < text.size() && !isDigit(text[from])) {

@@ -18,6 +18,13 @@ unsigned payload(std::string_view bytes, size_t at)
 
 }  // namespace
 
+jobject newInstance(JNIEnv* env, const char* className, const char* signature, const jvalue* arguments)
+{
+    LocalRef<jclass> cls(env, env->FindClass(className));
+    jmethodID constructor = cls ? env->GetMethodID(cls.get(), "<init>", signature) : nullptr;
+    return constructor != nullptr ? env->NewObjectA(cls.get(), constructor, arguments) : nullptr;
+}
+
 jstring newJavaString(JNIEnv* env, std::wstring_view text)
 {
     static_assert(sizeof(jchar) == sizeof(wchar_t), "UTF-16 units on both sides");

@@ -1,6 +1,7 @@
-// Small JNI helpers: an owner for local references, and Java strings and
-// String arrays built from UTF-16 text through the char[] constructor, so
-// no character is lost to a narrow code page.
+// Small JNI helpers: an owner for local references, objects made through a
+// constructor, and Java strings and String arrays built from UTF-16 text
+// through the char[] constructor, so no character is lost to a narrow code
+// page.
 #pragma once
 
 #include <jni.h>
@@ -39,6 +40,10 @@ private:
     JNIEnv* env_;
     Ref ref_;
 };
+
+// new className(arguments...) through the constructor of `signature`; null
+// when any step fails (an exception may then be pending).
+jobject newInstance(JNIEnv* env, const char* className, const char* signature, const jvalue* arguments);
 
 // A java.lang.String of the text; null when any step failed (an exception
 // may then be pending).

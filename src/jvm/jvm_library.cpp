@@ -6,6 +6,7 @@
 #include "jvm/vm_output.h"
 #include "resources/resource.h"
 #include "runtime/jvm_location.h"
+#include "support/library_export.h"
 #include "support/messages.h"
 #include "support/text.h"
 
@@ -51,12 +52,6 @@ void traceOptions(const Trace& trace, const std::vector<JavaVMOption>& options)
     }
 }
 
-template <typename Function>
-Function procedure(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 void reportMissingEntryPoint(const Launcher& launcher)
 {
     DWORD error = ::GetLastError();
@@ -95,18 +90,18 @@ bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
         reportUnloadableLibrary(launcher, path, error);
         return false;
     }
-    launcher.createJavaVm = procedure<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");
+    launcher.createJavaVm = exportOf<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");
     if (launcher.createJavaVm == nullptr) {
         reportMissingEntryPoint(launcher);
         return false;
     }
     launcher.getDefaultInitArgs =
-        procedure<GetDefaultInitArgsFunction>(library, "JNI_GetDefaultJavaVMInitArgs");
+        exportOf<GetDefaultInitArgsFunction>(library, "JNI_GetDefaultJavaVMInitArgs");
     if (launcher.getDefaultInitArgs == nullptr) {
         reportMissingEntryPoint(launcher);
         return false;
     }
-    launcher.findBootClass = procedure<FindBootClassFunction>(library, "JVM_FindClassFromBootLoader");
+    launcher.findBootClass = exportOf<FindBootClassFunction>(library, "JVM_FindClassFromBootLoader");
     return true;
 }
 

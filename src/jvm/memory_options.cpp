@@ -31,11 +31,6 @@ uint64_t shareInKb(uint64_t bytes, uint64_t percent)
                                                          : static_cast<uint64_t>(share);
 }
 
-bool isDigit(wchar_t c)
-{
-    return c >= L'0' && c <= L'9';
-}
-
 uint64_t unitOf(wchar_t suffix)
 {
     switch (suffix) {

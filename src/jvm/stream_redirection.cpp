@@ -2,6 +2,7 @@
 
 #include "jvm/java_strings.h"
 #include "support/file_system.h"
+#include "support/text.h"
 
 #include <windows.h>
 
@@ -18,28 +19,17 @@ jobject openPrintStream(JNIEnv* env, const std::wstring& path, bool append)
     if (!name) {
         return nullptr;
     }
-    LocalRef<jclass> fileClass(env, env->FindClass("java/io/FileOutputStream"));
-    if (!fileClass) {
-        return nullptr;
-    }
-    jmethodID fileConstructor = env->GetMethodID(fileClass.get(), "<init>", "(Ljava/lang/String;Z)V");
-    if (fileConstructor == nullptr) {
-        return nullptr;
-    }
-    LocalRef<jobject> file(env, env->NewObject(fileClass.get(), fileConstructor, name.get(),
-                                               static_cast<jboolean>(append ? JNI_TRUE : JNI_FALSE)));
+    jvalue fileArguments[2];
+    fileArguments[0].l = name.get();
+    fileArguments[1].z = append ? JNI_TRUE : JNI_FALSE;
+    LocalRef<jobject> file(env,
+                           newInstance(env, "java/io/FileOutputStream", "(Ljava/lang/String;Z)V", fileArguments));
     if (!file) {
         return nullptr;
     }
-    LocalRef<jclass> printClass(env, env->FindClass("java/io/PrintStream"));
-    if (!printClass) {
-        return nullptr;
-    }
-    jmethodID printConstructor = env->GetMethodID(printClass.get(), "<init>", "(Ljava/io/OutputStream;)V");
-    if (printConstructor == nullptr) {
-        return nullptr;
-    }
-    return env->NewObject(printClass.get(), printConstructor, file.get());
+    jvalue printArguments[1];
+    printArguments[0].l = file.get();
+    return newInstance(env, "java/io/PrintStream", "(Ljava/io/OutputStream;)V", printArguments);
 }
 
 // System.setOut or System.setErr; the stream stays reachable through System.
@@ -64,12 +54,6 @@ void reportFailure(JNIEnv* env)
 
 }  // namespace
 
-bool sameFullPath(std::wstring_view first, std::wstring_view second)
-{
-    return ::CompareStringOrdinal(first.data(), static_cast<int>(first.size()), second.data(),
-                                  static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
-}
-
 bool redirectStream(JNIEnv* env, const std::wstring& path, bool append, const char* target)
 {
     LocalRef<jobject> stream(env, openPrintStream(env, path, append));
@@ -87,7 +71,9 @@ void redirectStandardStreams(JNIEnv* env, StreamFiles files)
         expandTimestamp(error, now);
     }
     // Two streams opened on one file would overwrite each other's bytes.
-    if (!output.empty() && !error.empty() && sameFullPath(fullPathOf(output).value_or(output), fullPathOf(error).value_or(error))) {
+    // The file system ignores letter case as the ordinal comparison does.
+    if (!output.empty() && !error.empty() &&
+        equalsIgnoringCaseOrdinal(fullPathOf(output).value_or(output), fullPathOf(error).value_or(error))) {
         LocalRef<jobject> shared(env, openPrintStream(env, output, files.appendOutput));
         if (!shared) {
             reportFailure(env);

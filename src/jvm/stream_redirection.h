@@ -6,7 +6,6 @@
 #include <jni.h>
 
 #include <string>
-#include <string_view>
 
 namespace velmar {
 
@@ -17,10 +16,6 @@ struct StreamFiles {
     bool appendOutput = false;
     bool appendError = false;
 };
-
-// Whether two full paths name the same file: letter case is ignored, as
-// the file system ignores it.
-bool sameFullPath(std::wstring_view first, std::wstring_view second);
 
 // Expands the time stamps of both names with one reading of the clock and
 // redirects each stream that has a file; two names of one file share one

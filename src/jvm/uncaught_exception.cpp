@@ -22,16 +22,6 @@ void clearPending(JNIEnv* env)
     }
 }
 
-// new className(arguments...) through the constructor of `signature`; null
-// when any step fails (an exception may then be pending).
-jobject newInstance(JNIEnv* env, const char* className, const char* signature,
-                    const jvalue* arguments)
-{
-    LocalRef<jclass> cls(env, env->FindClass(className));
-    jmethodID constructor = cls ? env->GetMethodID(cls.get(), "<init>", signature) : nullptr;
-    return constructor != nullptr ? env->NewObjectA(cls.get(), constructor, arguments) : nullptr;
-}
-
 // The instance method of the object's own class; null when there is none.
 jmethodID methodOf(JNIEnv* env, jobject object, const char* name, const char* signature)
 {

@@ -29,36 +29,6 @@ void trimEnd(std::wstring& text)
     }
 }
 
-bool writeAll(HANDLE handle, std::string_view bytes) noexcept
-{
-    DWORD written = 0;
-    for (; !bytes.empty(); bytes.remove_prefix(written)) {
-        if (!::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-            || written == 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Where the VM would have written: its C runtime's standard error, in text
-// mode, which ends each line with "\r\n". A windowed program has none.
-void passOn(std::string_view bytes) noexcept
-{
-    HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
-    if (error == nullptr || error == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    for (;;) {
-        const size_t lineEnd = bytes.find('\n');
-        if (!writeAll(error, bytes.substr(0, lineEnd)) || lineEnd == std::string_view::npos
-            || !writeAll(error, "\r\n")) {
-            return;
-        }
-        bytes.remove_prefix(lineEnd + 1);
-    }
-}
-
 void keepDuringCreation(std::string_view bytes) noexcept
 {
     hooksLooking.fetch_add(1);
@@ -118,7 +88,9 @@ jint JNICALL vmPrintHook(FILE*, const char* format, va_list arguments)
     }
     va_end(again);
     keepDuringCreation(text);
-    passOn(text);
+    // Where the VM would have written: its C runtime's standard error, in
+    // text mode. A windowed program has none, and nothing is lost then.
+    writeStandardErrorBytes(text);
     return length;
 }
 

@@ -1,5 +1,7 @@
 #include "splash/gdiplus_flat.h"
 
+#include "support/library_export.h"
+
 #include <utility>
 
 namespace velmar {
@@ -39,13 +41,6 @@ struct FlatApi {
     GpStatus(WINAPI* disposeImage)(GpHandle) = nullptr;
 };
 
-template <typename Function>
-bool bind(HMODULE module, const char* name, Function& slot)
-{
-    slot = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-    return slot != nullptr;
-}
-
 // Only the system folder is searched: a gdiplus.dll beside the launcher or
 // on Path would otherwise run its code in the launcher's process.
 FlatApi loadFlatApi()
@@ -57,18 +52,18 @@ FlatApi loadFlatApi()
     HMODULE module = library.get();
     FlatApi api;
     const bool complete =
-        bind(module, "GdiplusStartup", api.startup) &&
-        bind(module, "GdipCreateBitmapFromFile", api.createBitmapFromFile) &&
-        bind(module, "GdipGetImageWidth", api.getImageWidth) &&
-        bind(module, "GdipGetImageHeight", api.getImageHeight) &&
-        bind(module, "GdipCreateFromHDC", api.createFromHdc) &&
-        bind(module, "GdipSetInterpolationMode", api.setInterpolationMode) &&
-        bind(module, "GdipCreateImageAttributes", api.createImageAttributes) &&
-        bind(module, "GdipSetImageAttributesWrapMode", api.setImageAttributesWrapMode) &&
-        bind(module, "GdipDrawImageRectRectI", api.drawImageRectRectI) &&
-        bind(module, "GdipDeleteGraphics", api.deleteGraphics) &&
-        bind(module, "GdipDisposeImageAttributes", api.disposeImageAttributes) &&
-        bind(module, "GdipDisposeImage", api.disposeImage);
+        bindExport(module, "GdiplusStartup", api.startup) &&
+        bindExport(module, "GdipCreateBitmapFromFile", api.createBitmapFromFile) &&
+        bindExport(module, "GdipGetImageWidth", api.getImageWidth) &&
+        bindExport(module, "GdipGetImageHeight", api.getImageHeight) &&
+        bindExport(module, "GdipCreateFromHDC", api.createFromHdc) &&
+        bindExport(module, "GdipSetInterpolationMode", api.setInterpolationMode) &&
+        bindExport(module, "GdipCreateImageAttributes", api.createImageAttributes) &&
+        bindExport(module, "GdipSetImageAttributesWrapMode", api.setImageAttributesWrapMode) &&
+        bindExport(module, "GdipDrawImageRectRectI", api.drawImageRectRectI) &&
+        bindExport(module, "GdipDeleteGraphics", api.deleteGraphics) &&
+        bindExport(module, "GdipDisposeImageAttributes", api.disposeImageAttributes) &&
+        bindExport(module, "GdipDisposeImage", api.disposeImage);
     ULONG_PTR token = 0;
     const StartupInput input;
     if (!complete || api.startup(&token, &input, nullptr) != kOk) {
@@ -97,40 +92,6 @@ const FlatApi* gdiplus()
     ::InitOnceExecuteOnce(&flatApiLoad, loadFlatApiOnce, nullptr, nullptr);
     return flatApi.startup != nullptr ? &flatApi : nullptr;
 }
-
-class MemoryContext {
-public:
-    explicit MemoryContext(HDC compatibleWith) : dc_(::CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryContext()
-    {
-        if (dc_ != nullptr) {
-            ::DeleteDC(dc_);
-        }
-    }
-    MemoryContext(const MemoryContext&) = delete;
-    MemoryContext& operator=(const MemoryContext&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class ScreenContext {
-public:
-    ScreenContext() : dc_(::GetDC(nullptr)) {}
-    ~ScreenContext()
-    {
-        if (dc_ != nullptr) {
-            ::ReleaseDC(nullptr, dc_);
-        }
-    }
-    ScreenContext(const ScreenContext&) = delete;
-    ScreenContext& operator=(const ScreenContext&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 
 }  // namespace
 
@@ -181,10 +142,10 @@ unsigned SplashImage::height() const
 bool SplashImage::renderInto(UniqueGdiObject& slot, const RECT& rect)
 {
     slot.reset();
-    const ScreenContext screen;
+    const UniqueWindowDc screen = windowDc(nullptr);
     slot.reset(::CreateCompatibleBitmap(screen.get(), rect.right - rect.left, rect.bottom - rect.top));
-    const MemoryContext memory(screen.get());
-    if (!slot || memory.get() == nullptr || image_ == nullptr) {
+    const UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+    if (!slot || !memory || image_ == nullptr) {
         return false;
     }
     const HGDIOBJ previous = ::SelectObject(memory.get(), slot.get());

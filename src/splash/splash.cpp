@@ -4,6 +4,7 @@
 #include "config/setting_keys.h"
 #include "splash/splash_rules.h"
 #include "support/file_system.h"
+#include "support/library_export.h"
 #include "support/text.h"
 #include "support/trace.h"
 
@@ -16,12 +17,6 @@ namespace {
 using SplashInitFunction = void(__cdecl*)();
 using SplashLoadFileFunction = int(__cdecl*)(const char*);
 using SplashSetFileJarNameFunction = void(__cdecl*)(const char*, const char*);
-
-template <typename Function>
-Function exportOf(HMODULE library, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
-}
 
 // The runtime's splashscreen.dll, when a find-first search finds it.
 std::wstring findSplashLibrary(std::wstring_view jvmLibraryPath)

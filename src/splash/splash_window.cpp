@@ -74,20 +74,6 @@ BOOL CALLBACK inspectWindow(HWND window, LPARAM parameter)
     return TRUE;
 }
 
-class PaintScope {
-public:
-    explicit PaintScope(HWND window) : window_(window) { dc_ = ::BeginPaint(window, &paint_); }
-    ~PaintScope() { ::EndPaint(window_, &paint_); }
-    PaintScope(const PaintScope&) = delete;
-    PaintScope& operator=(const PaintScope&) = delete;
-    HDC dc() const { return dc_; }
-
-private:
-    HWND window_;
-    PAINTSTRUCT paint_{};
-    HDC dc_ = nullptr;
-};
-
 }  // namespace
 
 NativeSplashWindow::NativeSplashWindow(std::atomic<HWND>& owner, SplashRequest request)
@@ -231,14 +217,13 @@ void NativeSplashWindow::paint()
     if (!picture_ || ::GetObjectW(picture_.get(), sizeof bitmap, &bitmap) == 0) {
         return;
     }
-    HDC memory = ::CreateCompatibleDC(scope.dc());
-    if (memory == nullptr) {
+    const UniqueMemoryDc memory(::CreateCompatibleDC(scope.dc()));
+    if (!memory) {
         return;
     }
-    const HGDIOBJ previous = ::SelectObject(memory, picture_.get());
-    ::BitBlt(scope.dc(), 0, 0, bitmap.bmWidth, bitmap.bmHeight, memory, 0, 0, SRCCOPY);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
+    const HGDIOBJ previous = ::SelectObject(memory.get(), picture_.get());
+    ::BitBlt(scope.dc(), 0, 0, bitmap.bmWidth, bitmap.bmHeight, memory.get(), 0, 0, SRCCOPY);
+    ::SelectObject(memory.get(), previous);
 }
 
 }  // namespace velmar

@@ -12,9 +12,9 @@ constexpr std::wstring_view kUncLongPathPrefix = L"\\\\?\\UNC\\";
 
 }  // namespace
 
-std::wstring withLongPathPrefix(std::wstring_view path)
+std::wstring withLongPathPrefix(std::wstring_view path, size_t threshold)
 {
-    if (path.size() < kLongPathThreshold || hasLongPathPrefix(path)) {
+    if (path.size() < threshold || hasLongPathPrefix(path)) {
         return std::wstring(path);
     }
     // "\\?\" before "\\server" would name no server at all.
@@ -43,21 +43,12 @@ bool folderMissing(std::wstring_view folder)
 
 namespace {
 
-// The path in a form the system finds at any length once it has
-// `threshold` characters or more: "\\?\C:\..." for a drive path,
-// "\\?\UNC\server\..." for a network path; other paths stay.
+// withLongPathPrefix for the two kinds of full path the prefix keeps the
+// meaning of, a drive path ("C:\...") and a network path; other paths stay.
 std::wstring withPrefixForLength(std::wstring_view path, size_t threshold = kLongPathThreshold)
 {
-    if (path.size() < threshold || hasLongPathPrefix(path)) {
-        return std::wstring(path);
-    }
-    if (isUncPath(path)) {
-        return std::wstring(kUncLongPathPrefix) + std::wstring(path.substr(2));
-    }
-    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') {
-        return std::wstring(kLongPathPrefix) + std::wstring(path);
-    }
-    return std::wstring(path);
+    const bool drivePath = path.size() > 2 && path[1] == L':' && path[2] == L'\\';
+    return drivePath || isUncPath(path) ? withLongPathPrefix(path, threshold) : std::wstring(path);
 }
 
 // The prefix turns off the system's own path parsing, so only a path that

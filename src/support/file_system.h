@@ -20,9 +20,12 @@ namespace velmar {
 inline constexpr std::wstring_view kLongPathPrefix = L"\\\\?\\";
 inline constexpr size_t kLongPathThreshold = 260;
 
-// The path with the long-path prefix in front when it has 260 characters or
-// more and no prefix yet; shorter paths unchanged.
-std::wstring withLongPathPrefix(std::wstring_view path);
+// The path with the long-path prefix in front ("\\?\UNC\" for a network
+// path) when it has `threshold` characters or more and no prefix yet;
+// shorter paths unchanged. Any other path is prefixed as it stands, a
+// relative one too: the caller knows it is full (longPathForm below leaves
+// the paths the prefix would change the meaning of as written).
+std::wstring withLongPathPrefix(std::wstring_view path, size_t threshold = kLongPathThreshold);
 
 // CreateDirectoryW takes a folder path without the long-path prefix only
 // while there is room left for an 8.3 file name in it: MAX_PATH less 12.

@@ -7,6 +7,41 @@ namespace {
 
 constexpr size_t kPieceCharacters = 256;
 
+bool isOpen(HANDLE handle) noexcept
+{
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+bool writeAll(HANDLE handle, std::string_view bytes) noexcept
+{
+    DWORD written = 0;
+    for (; !bytes.empty(); bytes.remove_prefix(written)) {
+        if (!::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+            || written == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every "\n" as "\r\n", as a C runtime's text mode writes it.
+bool writeTextMode(HANDLE handle, std::string_view bytes) noexcept
+{
+    for (;;) {
+        const size_t lineEnd = bytes.find('\n');
+        if (!writeAll(handle, bytes.substr(0, lineEnd))) {
+            return false;
+        }
+        if (lineEnd == std::string_view::npos) {
+            return true;
+        }
+        if (!writeAll(handle, "\r\n")) {
+            return false;
+        }
+        bytes.remove_prefix(lineEnd + 1);
+    }
+}
+
 class ErrorStream {
 public:
     ErrorStream() noexcept : handle_(::GetStdHandle(STD_ERROR_HANDLE))
@@ -17,7 +52,7 @@ public:
         codePage_ = outputCodePage != 0 ? outputCodePage : CP_ACP;
     }
 
-    bool usable() const noexcept { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    bool usable() const noexcept { return isOpen(handle_); }
 
     // Text without line breaks, in pieces that fit the buffers below.
     bool write(std::wstring_view text) noexcept
@@ -32,25 +67,23 @@ public:
         return true;
     }
 
+    // A console takes the line break as text; a pipe or a file gets it
+    // from the text-mode writer, as the text's bytes.
+    bool endLine() noexcept { return console_ ? writePiece(L"\r\n") : writeTextMode(handle_, "\n"); }
+
 private:
     bool writePiece(std::wstring_view piece) noexcept
     {
         const DWORD count = static_cast<DWORD>(piece.size());
-        DWORD written = 0;
         if (console_) {
+            DWORD written = 0;
             return ::WriteConsoleW(handle_, piece.data(), count, &written, nullptr) != FALSE;
         }
         // At most four bytes a UTF-16 unit, in any code page Windows has.
         char bytes[kPieceCharacters * 4];
         const int size = ::WideCharToMultiByte(codePage_, 0, piece.data(), static_cast<int>(count), bytes,
                                                static_cast<int>(sizeof bytes), nullptr, nullptr);
-        for (int done = 0; done < size; done += static_cast<int>(written)) {
-            if (!::WriteFile(handle_, bytes + done, static_cast<DWORD>(size - done), &written, nullptr)
-                || written == 0) {
-                return false;
-            }
-        }
-        return size > 0;
+        return size > 0 && writeTextMode(handle_, std::string_view(bytes, static_cast<size_t>(size)));
     }
 
     HANDLE handle_;
@@ -62,7 +95,7 @@ UniqueHandle inheritableCopy(DWORD which)
 {
     const HANDLE original = ::GetStdHandle(which);
     HANDLE copy = nullptr;
-    if (original == nullptr || original == INVALID_HANDLE_VALUE
+    if (!isOpen(original)
         || !::DuplicateHandle(::GetCurrentProcess(), original, ::GetCurrentProcess(), &copy, 0, TRUE,
                               DUPLICATE_SAME_ACCESS)) {
         return UniqueHandle();
@@ -122,7 +155,7 @@ bool writeStandardError(std::wstring_view text) noexcept
         if (line.ends_with(L'\r')) {
             line.remove_suffix(1);
         }
-        if (!stream.write(line) || !stream.write(L"\r\n")) {
+        if (!stream.write(line) || !stream.endLine()) {
             return false;
         }
         if (end == std::wstring_view::npos) {
@@ -130,6 +163,12 @@ bool writeStandardError(std::wstring_view text) noexcept
         }
         text.remove_prefix(end + 1);
     }
+}
+
+bool writeStandardErrorBytes(std::string_view bytes) noexcept
+{
+    const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    return isOpen(error) && writeTextMode(error, bytes);
 }
 
 }  // namespace velmar

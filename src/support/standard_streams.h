@@ -19,10 +19,16 @@ bool isConsoleProgram() noexcept;
 // Writes the text and one line break to standard error, every "\n" as
 // "\r\n": to a console as it is, to a pipe or a file in the console's
 // output code page (the ANSI code page when there is no console), as other
-// console programs do. False when there is no standard error or a write
+// console programs do, through writeStandardErrorBytes. False when there is no standard error or a write
 // failed, so that the caller can still show the text another way. Takes
 // no memory from the heap: it also reports a process that has none left.
 bool writeStandardError(std::wstring_view text) noexcept;
+
+// Writes bytes to standard error as a C runtime's text mode does: every
+// "\n" as "\r\n", nothing else changed (so "\r\n" arrives as "\r\r\n",
+// as it would there). False when there is no standard error or a write
+// failed. Takes no memory from the heap.
+bool writeStandardErrorBytes(std::string_view bytes) noexcept;
 
 // How many characters of `text` go into a piece of at most `limit`
 // characters without cutting a surrogate pair in two.

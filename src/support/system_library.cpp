@@ -8,7 +8,9 @@ namespace {
 
 constexpr const wchar_t* kComLibrary = L"ole32.dll";
 
-HMODULE systemLibrary(const wchar_t* library) noexcept
+}  // namespace
+
+HMODULE mapSystemLibrary(const wchar_t* library) noexcept
 {
     if (HMODULE loaded = ::GetModuleHandleW(library)) {
         return loaded;
@@ -16,19 +18,6 @@ HMODULE systemLibrary(const wchar_t* library) noexcept
     // A side-by-side assembly named in the manifest (the common controls)
     // still takes precedence over the system folder.
     return ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
-}  // namespace
-
-void mapSystemLibrary(const wchar_t* library) noexcept
-{
-    systemLibrary(library);
-}
-
-FARPROC systemProcedure(const wchar_t* library, const char* name) noexcept
-{
-    HMODULE module = systemLibrary(library);
-    return module != nullptr ? ::GetProcAddress(module, name) : nullptr;
 }
 
 ComApartment::ComApartment() noexcept

@@ -3,27 +3,25 @@
 // that shows no dialog never maps those libraries.
 #pragma once
 
+#include "support/library_export.h"
+
 #include <windows.h>
 
 namespace velmar {
 
-// The address of an export of a library in the system folder, loading the
-// library there on first use (a copy planted beside the launcher is never
-// taken); null when the library or the export is missing. The library stays
-// loaded for the rest of the process.
-FARPROC systemProcedure(const wchar_t* library, const char* name) noexcept;
-
 // Maps the library from the system folder (once; it stays for the rest of
 // the process), so that a later request for it by name, ours or the
-// system's, gets that copy.
-void mapSystemLibrary(const wchar_t* library) noexcept;
+// system's, gets that copy. A copy planted beside the launcher is never
+// taken. Null when the library cannot be loaded.
+HMODULE mapSystemLibrary(const wchar_t* library) noexcept;
 
-// The same as systemProcedure, typed: Function is the export's pointer
-// type, usually written decltype(&::TheExport).
+// An export of a library in the system folder, mapping the library on
+// first use: Function is the export's pointer type, usually written
+// decltype(&::TheExport). Null when the library or the export is missing.
 template <typename Function>
 Function systemFunction(const wchar_t* library, const char* name) noexcept
 {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(systemProcedure(library, name)));
+    return exportOf<Function>(mapSystemLibrary(library), name);
 }
 
 // COM on the calling thread, single-threaded apartment, for as long as the

@@ -38,6 +38,11 @@ std::vector<std::wstring> splitList(std::wstring_view text)
     return items;
 }
 
+bool isDigit(wchar_t c) noexcept
+{
+    return c >= L'0' && c <= L'9';
+}
+
 namespace {
 wchar_t asciiLower(wchar_t c)
 {
@@ -56,6 +61,16 @@ bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b)
         }
     }
     return true;
+}
+
+bool equalsIgnoringCaseOrdinal(std::wstring_view a, std::wstring_view b)
+{
+    // The system takes no empty text here.
+    if (a.empty() || b.empty()) {
+        return a.empty() && b.empty();
+    }
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
 }
 
 bool startsWith(std::wstring_view text, std::wstring_view prefix)

@@ -14,12 +14,20 @@ namespace velmar {
 // empty; the piece after the last ";" only when it is not empty.
 std::vector<std::wstring> splitList(std::wstring_view text);
 
-// Letter case is ignored for ASCII letters only, as the INI switches need.
 // The value in decimal digits, "-" in front when negative. (std::to_wstring
 // brings the C library's whole wide printf into the launcher.)
 std::wstring decimalText(long long value);
 
+// "0" to "9" only: the digits of other scripts make no numbers here.
+bool isDigit(wchar_t c) noexcept;
+
+// Two rules of letter case. The INI switches' values ignore it for ASCII
+// letters only ("Yes" matches "yES"; an accented letter only itself):
 bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b);
+// The system ignores it for every letter with an upper-case form, accented
+// ones too, in file paths and in the profile API's section and key names
+// (an ordinal comparison, the same in every locale):
+bool equalsIgnoringCaseOrdinal(std::wstring_view a, std::wstring_view b);
 
 bool startsWith(std::wstring_view text, std::wstring_view prefix);
 bool endsWith(std::wstring_view text, std::wstring_view suffix);

@@ -1,6 +1,7 @@
 #include "ui/dialog.h"
 
 #include "support/boundary_guard.h"
+#include "support/rectangle.h"
 #include "support/system_library.h"
 
 namespace velmar {
@@ -10,16 +11,6 @@ namespace {
 // The result of a dialog that failed inside: the same as one that could
 // not be created.
 constexpr INT_PTR kDialogFailed = -1;
-
-int width(const RECT& rect)
-{
-    return rect.right - rect.left;
-}
-
-int height(const RECT& rect)
-{
-    return rect.bottom - rect.top;
-}
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "ui/exception_dialog.h"
 
 #include "resources/resource.h"
+#include "support/rectangle.h"
 
 namespace velmar {
 
@@ -8,16 +9,6 @@ namespace {
 
 constexpr INT_PTR kIgnore = 1;
 constexpr INT_PTR kStop = 2;
-
-int width(const RECT& rect)
-{
-    return rect.right - rect.left;
-}
-
-int height(const RECT& rect)
-{
-    return rect.bottom - rect.top;
-}
 
 // A child's rectangle in its parent's client coordinates.
 RECT rectInParent(HWND child)

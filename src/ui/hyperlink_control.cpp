@@ -2,11 +2,11 @@
 
 #include "support/boundary_guard.h"
 #include "support/system_library.h"
+#include "support/text.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cwchar>
 #include <string_view>
 
 namespace velmar {
@@ -99,7 +99,7 @@ void HyperlinkControl::adoptStaticStyle()
 {
     wchar_t className[16] = {};
     ::GetClassNameW(window_, className, 16);
-    if (_wcsicmp(className, L"static") != 0) {
+    if (!equalsIgnoringCase(className, L"static")) {
         return;
     }
     const LONG_PTR style = ::GetWindowLongPtrW(window_, GWL_STYLE);
@@ -172,17 +172,18 @@ void HyperlinkControl::computeLabelRectangle()
     RECT client{};
     ::GetClientRect(window_, &client);
     labelRect_ = client;
-    HDC dc = ::GetDC(window_);
-    if (dc == nullptr) {
-        return;
+    {
+        const UniqueWindowDc dc = windowDc(window_);
+        if (!dc) {
+            return;
+        }
+        HGDIOBJ previous = linkFont_ ? ::SelectObject(dc.get(), linkFont_.get()) : nullptr;
+        ::DrawTextW(dc.get(), label_.c_str(), static_cast<int>(label_.size()), &labelRect_,
+                    DT_CALCRECT | DT_WORDBREAK);
+        if (previous != nullptr) {
+            ::SelectObject(dc.get(), previous);
+        }
     }
-    HGDIOBJ previous = linkFont_ ? ::SelectObject(dc, linkFont_.get()) : nullptr;
-    ::DrawTextW(dc, label_.c_str(), static_cast<int>(label_.size()), &labelRect_,
-                DT_CALCRECT | DT_WORDBREAK);
-    if (previous != nullptr) {
-        ::SelectObject(dc, previous);
-    }
-    ::ReleaseDC(window_, dc);
     const LONG spare = (client.right - client.left) - (labelRect_.right - labelRect_.left);
     const UINT alignment = alignmentOf(::GetWindowLongPtrW(window_, GWL_STYLE));
     const LONG shift = alignment == DT_CENTER ? spare / 2 : alignment == DT_RIGHT ? spare : 0;
@@ -332,10 +333,8 @@ LRESULT HyperlinkControl::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (message == WM_PRINTCLIENT) {
             paint(reinterpret_cast<HDC>(wParam));
         } else {
-            PAINTSTRUCT painting{};
-            HDC dc = ::BeginPaint(window_, &painting);
-            paint(dc);
-            ::EndPaint(window_, &painting);
+            const PaintScope painting(window_);
+            paint(painting.dc());
         }
         return 0;
     case WM_SIZE:

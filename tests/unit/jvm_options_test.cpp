@@ -1,6 +1,5 @@
 #include "jvm/jvm_library.h"
 #include "jvm/jvm_options.h"
-#include "jvm/stream_redirection.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -43,14 +42,6 @@ TEST(VmOptionsTest, GivesThePrintingHookFirstAndTheOtherTwoAfterTheOptions)
     EXPECT_STREQ(options[2].optionString, "-Xmx1g");
     EXPECT_EQ(options[2].extraInfo, nullptr);
     EXPECT_STREQ(options[4].optionString, "exit");
-}
-
-TEST(SameFullPathTest, IgnoresLetterCaseOnly)
-{
-    EXPECT_TRUE(sameFullPath(L"C:\\Logs\\app.log", L"c:\\logs\\APP.LOG"));
-    EXPECT_TRUE(sameFullPath(L"C:\\Logs\\\x00C4.log", L"C:\\logs\\\x00E4.log"));
-    EXPECT_FALSE(sameFullPath(L"C:\\Logs\\app.log", L"C:\\Logs\\app.log2"));
-    EXPECT_FALSE(sameFullPath(L"C:\\Logs\\out.log", L"C:\\Logs\\err.log"));
 }
 
 }  // namespace

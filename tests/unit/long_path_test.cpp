@@ -52,6 +52,7 @@ TEST(WithLongPathPrefixTest, GivesTheFormTheSystemFindsFrom260Characters)
         {"260 characters prefixed", drive259 + L"x", L"\\\\?\\" + drive259 + L"x"},
         {"already prefixed kept", L"\\\\?\\" + drive259 + L"x", L"\\\\?\\" + drive259 + L"x"},
         {"network path takes the UNC form", network, L"\\\\?\\UNC\\srv\\share\\" + repeated(260)},
+        {"relative path prefixed as it stands", repeated(300), L"\\\\?\\" + repeated(300)},
     };
     for (const FolderFormCase& c : cases) {
         EXPECT_EQ(withLongPathPrefix(c.path), c.expected) << c.name;

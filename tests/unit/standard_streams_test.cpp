@@ -98,13 +98,42 @@ INSTANTIATE_TEST_SUITE_P(
                                 std::string(700, 'x') + "\r\nz\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct BytesCase {
+    const char* name;
+    std::string bytes;
+    std::string written;
+};
+
+class StandardErrorBytesTest : public ::testing::TestWithParam<BytesCase> {};
+
+// What the VM prints arrives as its C runtime's text mode would write it.
+TEST_P(StandardErrorBytesTest, WritesEveryBreakAsAWindowsOne)
+{
+    CapturedError error;
+    ASSERT_TRUE(writeStandardErrorBytes(GetParam().bytes));
+    EXPECT_EQ(error.bytes(), GetParam().written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StandardErrorBytesTest,
+    ::testing::Values(BytesCase{"no_break", "Unrecognized option: -x", "Unrecognized option: -x"},
+                      BytesCase{"breaks", "a\nb\n", "a\r\nb\r\n"},
+                      BytesCase{"windows_break_gets_a_second_return", "a\r\nb", "a\r\r\nb"},
+                      BytesCase{"breaks_only", "\n\n", "\r\n\r\n"},
+                      BytesCase{"empty", "", ""},
+                      BytesCase{"other_bytes_as_they_are", std::string("\xC3\xA4\0z", 4),
+                                std::string("\xC3\xA4\0z", 4)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(StandardErrorAbsentTest, IsReportedSoTheCallerCanShowABox)
 {
     const HANDLE previous = ::GetStdHandle(STD_ERROR_HANDLE);
     ::SetStdHandle(STD_ERROR_HANDLE, nullptr);
     const bool written = writeStandardError(L"nobody reads this");
+    const bool bytesWritten = writeStandardErrorBytes("nobody reads this either\n");
     ::SetStdHandle(STD_ERROR_HANDLE, previous);
     EXPECT_FALSE(written);
+    EXPECT_FALSE(bytesWritten);
 }
 
 }  // namespace

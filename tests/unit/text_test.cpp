@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 #include <utility>
 
 namespace velmar {
@@ -30,12 +31,44 @@ TEST(DecimalTextTest, WritesEveryValueWithItsSign)
     }
 }
 
-TEST(EqualsIgnoringCaseTest, IgnoresAsciiLetterCaseOnly)
+struct LetterCaseCase {
+    const char* name;
+    std::wstring a;
+    std::wstring b;
+    bool asciiRule;    // the switches' values
+    bool ordinalRule;  // paths, INI section and key names
+};
+
+TEST(EqualsIgnoringCaseTest, TheSwitchesIgnoreAsciiCaseTheSystemEveryLetters)
 {
-    EXPECT_TRUE(equalsIgnoringCase(L"Yes", L"yES"));
-    EXPECT_TRUE(equalsIgnoringCase(L"favor_IBM", L"FAVOR_ibm"));
-    EXPECT_FALSE(equalsIgnoringCase(L"Yes", L"Yes "));
-    EXPECT_FALSE(equalsIgnoringCase(L"yes", L"ye"));
+    const LetterCaseCase cases[] = {
+        {"ASCII letters", L"Yes", L"yES", true, true},
+        {"a switch's word", L"favor_IBM", L"FAVOR_ibm", true, true},
+        {"a path in other case", L"C:\\Logs\\app.log", L"c:\\logs\\APP.LOG", true, true},
+        {"non-ASCII letters", L"C:\\Logs\\\x00C4.log", L"C:\\logs\\\x00E4.log", false, true},
+        {"a trailing blank", L"Yes", L"Yes ", false, false},
+        {"one text the start of the other", L"app.log", L"app.log2", false, false},
+        {"other names", L"out.log", L"err.log", false, false},
+        {"both empty", L"", L"", true, true},
+        {"one empty", L"", L"a", false, false},
+    };
+    for (const LetterCaseCase& c : cases) {
+        EXPECT_EQ(equalsIgnoringCase(c.a, c.b), c.asciiRule) << c.name;
+        EXPECT_EQ(equalsIgnoringCaseOrdinal(c.a, c.b), c.ordinalRule) << c.name;
+        EXPECT_EQ(equalsIgnoringCaseOrdinal(c.b, c.a), c.ordinalRule) << c.name << " (swapped)";
+    }
+}
+
+TEST(IsDigitTest, TakesAsciiDigitsOnly)
+{
+    const std::pair<wchar_t, bool> cases[] = {
+        {L'0', true}, {L'9', true}, {L'/', false}, {L':', false}, {L'a', false},
+        {L'\x0660', false},  // ARABIC-INDIC DIGIT ZERO
+        {L'\xFF11', false},  // FULLWIDTH DIGIT ONE
+    };
+    for (const auto& [c, digit] : cases) {
+        EXPECT_EQ(isDigit(c), digit) << static_cast<int>(c);
+    }
 }
 
 // WideCharToMultiByte held to the parameter rules its documentation

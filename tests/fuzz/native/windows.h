@@ -200,6 +200,20 @@ struct PROCESS_INFORMATION {
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
 struct SRWLOCK {
     PVOID Ptr;
 };
@@ -216,6 +230,11 @@ BOOL UnmapViewOfFile(LPCVOID view);
 LSTATUS RegCloseKey(HKEY key);
 BOOL FreeLibrary(HMODULE module);
 BOOL DeleteObject(HGDIOBJ object);
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);
+BOOL DeleteDC(HDC dc);
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 int WideCharToMultiByte(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL);
 int MultiByteToWideChar(UINT, DWORD, LPCCH, int, LPWSTR, int);
 int CompareStringOrdinal(LPCWCH, int, LPCWCH, int, BOOL);

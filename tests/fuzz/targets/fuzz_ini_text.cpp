@@ -4,6 +4,7 @@
 // the value written.
 #include "config/ini_text.h"
 #include "fuzz_support.h"
+#include "support/text.h"
 
 #include <windows.h>
 
@@ -20,7 +21,7 @@ constexpr std::wstring_view kValue = L"C:\\\x8FD0\x884C\x65F6\\jre\\";
 
 bool isTarget(const IniTextSection& section)
 {
-    return equalInAnyCase(section.name, kSection);
+    return equalsIgnoringCaseOrdinal(section.name, kSection);
 }
 
 }  // namespace
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         firstTarget = false;
         bool found = false;
         for (const auto& [key, value] : after[i].entries) {
-            if (equalInAnyCase(key, kKey)) {
+            if (equalsIgnoringCaseOrdinal(key, kKey)) {
                 FUZZ_CHECK(value == kValue);
                 found = true;
                 break;
