@@ -95,7 +95,7 @@ DWORD RelaunchPair(const Launcher& launcher)
             launcher.trace.line(L"pair", {"the pair did not start: error ", decimalText(error)});
         }
         // The path tried is what the packager needs to see to fix it.
-        ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
+        ReportWindowsError(launcher.errors.owner(), IDS_WINDOWS_EXCEPTION,
                            LoadMessage(IDS_PAIR_NOT_STARTED) + L" " + launcher.settings.pairProduct, error);
         return kFailureExitCode;
     }

@@ -140,7 +140,7 @@ DWORD WINAPI forwardWorkerMain(LPVOID parameter)
 {
     std::unique_ptr<ForwardRequest> request(static_cast<ForwardRequest*>(parameter));
     return guarded(DWORD{1}, [&] { return serveForwardedStart(*request) ? DWORD{0} : DWORD{1}; },
-                   ErrorBox{&request->launcher->splash.window});
+                   request->launcher->errors.box());
 }
 
 // The arguments of a later start: in a mapping of their own when the block
@@ -195,7 +195,7 @@ void listen(Launcher& launcher)
         if (message.message == request) {
             const auto requester = static_cast<DWORD>(message.wParam);
             guarded(false, [&] { return acceptRequest(launcher, requester); },
-                    ErrorBox{&launcher.splash.window});
+                    launcher.errors.box());
         }
     }
 }
@@ -208,7 +208,7 @@ DWORD WINAPI listenerThreadMain(LPVOID parameter)
     return guarded(DWORD{1}, [&] {
         listen(launcher);
         return DWORD{0};
-    }, ErrorBox{&launcher.splash.window});
+    }, launcher.errors.box());
 }
 
 }  // namespace velmar

@@ -228,7 +228,7 @@ Forwarding forwardArguments(Launcher& launcher, const std::wstring& name)
                                           ? "the first instance is ending: starting again"
                                           : "the arguments could not be handed over"});
     if (forwarding == Forwarding::failed) {
-        ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
+        ReportWindowsError(launcher.errors.owner(), IDS_WINDOWS_EXCEPTION,
                            LoadMessage(IDS_NOT_HANDED_OVER), ::GetLastError());
     }
     return forwarding;

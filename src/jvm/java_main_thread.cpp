@@ -57,7 +57,7 @@ void reportMainClassNotLoaded(const Launcher& launcher, JNIEnv* env, jthrowable 
         const std::wstring headlines = exceptionHeadlines(CaptureStackTrace(env, thrown));
         detail += headlines.empty() ? L"" : L"\n" + headlines;
     }
-    ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_LOADED, detail);
+    ReportOneString(launcher.errors.owner(), IDS_MAIN_CLASS_NOT_LOADED, detail);
 }
 
 // Told after the runtime has printed why. FindClass initialises the class:
@@ -70,7 +70,7 @@ void reportUnloadedMainClass(const Launcher& launcher, JNIEnv* env)
     if (thrown && isInstanceOfClass(env, thrown.get(), "java/lang/NoClassDefFoundError")) {
         const std::wstring text =
             FormatMessageText(LoadMessage(IDS_MAIN_CLASS_NOT_FOUND), {dottedName(launcher.mainClass)});
-        ShowErrorBox(launcher.splash.window, text + launcher.classPathNote);
+        launcher.errors.show(text + launcher.classPathNote);
         return;
     }
     reportMainClassNotLoaded(launcher, env, thrown.get());
@@ -140,7 +140,7 @@ jclass loadMainModule(Launcher& launcher, JNIEnv* env)
 {
     jclass loaded = loadThroughLauncherHelper(launcher, env, kLaunchModeModule, launcher.settings.mainModule);
     if (loaded == nullptr) {
-        ReportOneString(launcher.splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher.settings.mainModule);
+        ReportOneString(launcher.errors.owner(), IDS_MAIN_CLASS_NOT_FOUND, launcher.settings.mainModule);
         return nullptr;
     }
     if (launcher.mainClass.empty()) {
@@ -256,7 +256,7 @@ LaunchResult runMain(Launcher& launcher, JNIEnv* env)
     case Lookup::found:
         break;
     case Lookup::missing:
-        ShowErrorBox(launcher.splash.window, IDS_NO_MAIN_METHOD);
+        launcher.errors.show(IDS_NO_MAIN_METHOD);
         return LaunchResult::failed;
     case Lookup::failed: {
         // The class the helper answered with could not be initialised.
@@ -292,7 +292,7 @@ DWORD WINAPI javaMainThreadEntry(LPVOID parameter)
 {
     auto* launcher = static_cast<Launcher*>(parameter);
     return guarded(kFailureExitCode, [launcher] { return JavaMainThread(launcher); },
-                   ErrorBox{&launcher->splash.window});
+                   launcher->errors.box());
 }
 
 }  // namespace

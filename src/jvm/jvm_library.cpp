@@ -33,9 +33,9 @@ void JNICALL exitHook(jint code)
         // The launcher found a class path's class itself, so the helper can
         // only have missed its main; a module it may not have found at all.
         if (launcher->settings.mainModule.empty()) {
-            ShowErrorBox(launcher->splash.window, IDS_NO_MAIN_METHOD);
+            launcher->errors.show(IDS_NO_MAIN_METHOD);
         } else {
-            ReportOneString(launcher->splash.window, IDS_MAIN_CLASS_NOT_FOUND, launcher->settings.mainModule);
+            ReportOneString(launcher->errors.owner(), IDS_MAIN_CLASS_NOT_FOUND, launcher->settings.mainModule);
         }
         ::ExitProcess(kFailureExitCode);
     }
@@ -52,10 +52,10 @@ void traceOptions(const Trace& trace, const std::vector<JavaVMOption>& options)
     }
 }
 
-void reportMissingEntryPoint(const Launcher& launcher)
+void reportMissingEntryPoint(const ErrorReporter& errors)
 {
     DWORD error = ::GetLastError();
-    ReportWindowsError(launcher.splash.window, IDS_WINDOWS_EXCEPTION,
+    ReportWindowsError(errors.owner(), IDS_WINDOWS_EXCEPTION,
                        LoadMessage(IDS_NO_CREATE_JAVA_VM), error);
 }
 
@@ -72,7 +72,7 @@ void reportUnloadableLibrary(const Launcher& launcher, const std::wstring& path,
             }
         }
     }
-    ShowErrorBox(launcher.splash.window, text);
+    launcher.errors.show(text);
 }
 
 }  // namespace
@@ -92,13 +92,13 @@ bool BindJvmLibrary(Launcher& launcher, const std::wstring& path)
     }
     launcher.createJavaVm = exportOf<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");
     if (launcher.createJavaVm == nullptr) {
-        reportMissingEntryPoint(launcher);
+        reportMissingEntryPoint(launcher.errors);
         return false;
     }
     launcher.getDefaultInitArgs =
         exportOf<GetDefaultInitArgsFunction>(library, "JNI_GetDefaultJavaVMInitArgs");
     if (launcher.getDefaultInitArgs == nullptr) {
-        reportMissingEntryPoint(launcher);
+        reportMissingEntryPoint(launcher.errors);
         return false;
     }
     launcher.findBootClass = exportOf<FindBootClassFunction>(library, "JVM_FindClassFromBootLoader");
@@ -173,7 +173,7 @@ bool CreateJvm(Launcher& launcher)
             const UINT id = creationFailureReason(result);
             reason = id != 0 ? LoadMessage(id) : std::wstring();
         }
-        ReportTwoStrings(launcher.splash.window, IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED), reason);
+        ReportTwoStrings(launcher.errors.owner(), IDS_JNI_EXCEPTION, LoadMessage(IDS_VM_NOT_CREATED), reason);
         return false;
     }
     launcher.jniEnv = static_cast<JNIEnv*>(env);

@@ -7,10 +7,12 @@
 #include "jvm/memory_options.h"
 #include "jvm/option_encoding.h"
 #include "jvm/option_text.h"
+#include "jvm/stream_redirection.h"
 #include "resources/resource.h"
 #include "support/environment.h"
 #include "support/messages.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 namespace velmar {
 
@@ -18,7 +20,7 @@ namespace {
 
 // The entries of a path list key, expanded, then looked up as "Class
 // Path" entries are; relative entries bring their own leading backslash.
-BuiltClassPath readPathList(const Launcher& launcher, const IniFile& ini, const SettingKey& key,
+BuiltClassPath readPathList(const Trace& trace, const IniFile& ini, const SettingKey& key,
                             std::wstring_view launcherPath)
 {
     std::vector<std::wstring> entries = splitList(readSetting(ini, key));
@@ -28,15 +30,15 @@ BuiltClassPath readPathList(const Launcher& launcher, const IniFile& ini, const 
     const std::wstring folder = executableFolder(launcherPath);
     BuiltClassPath built = buildClassPath(entries, cutAtLastBackslash(folder));
     for (const UnmatchedEntry& unmatched : built.unmatched) {
-        launcher.trace.line(L"vm", {"\"", key.name, "\" entry ", unmatched.entry, " matched no file (looked for as ",
-                                    unmatched.pattern, ")"});
+        trace.line(L"vm", {"\"", key.name, "\" entry ", unmatched.entry, " matched no file (looked for as ",
+                           unmatched.pattern, ")"});
     }
     return built;
 }
 
-BuiltClassPath readClassPath(const Launcher& launcher, const IniFile& ini, std::wstring_view launcherPath)
+BuiltClassPath readClassPath(const Trace& trace, const IniFile& ini, std::wstring_view launcherPath)
 {
-    BuiltClassPath classPath = readPathList(launcher, ini, kClassPathKey, launcherPath);
+    BuiltClassPath classPath = readPathList(trace, ini, kClassPathKey, launcherPath);
     if (settingIs(ini, kEmbeddedJarKey, L"Yes")) {
         classPath.text.insert(0, std::wstring(launcherPath) + L";");
     }
@@ -74,7 +76,7 @@ std::wstring classPathNote(const BuiltClassPath& classPath)
 // of the runtime's own image) and the module to resolve as the root.
 bool appendModuleOptions(Launcher& launcher, const IniFile& ini, std::wstring_view launcherPath)
 {
-    std::wstring modulePath = readPathList(launcher, ini, kModulePathKey, launcherPath).text;
+    std::wstring modulePath = readPathList(launcher.trace, ini, kModulePathKey, launcherPath).text;
     if (!modulePath.empty()) {
         modulePath.pop_back();  // the separator after the last entry
         if (!appendPathListOption(launcher.jvmOptions, launcher.errors, L"--module-path=", modulePath)) {
@@ -84,9 +86,9 @@ bool appendModuleOptions(Launcher& launcher, const IniFile& ini, std::wstring_vi
     return appendVmOption(launcher.jvmOptions, launcher.errors, L"-Djdk.module.main=" + std::wstring(moduleOfMainModule(launcher.settings.mainModule)));
 }
 
-void readStreamSettings(Launcher& launcher, const IniFile& ini)
+StreamFiles readStreamSettings(const IniFile& ini)
 {
-    StreamFiles& files = launcher.streams;
+    StreamFiles files;
     files.output = readSetting(ini, kOutputFileKey);
     if (!files.output.empty()) {
         files.output = expandEnvironment(files.output);
@@ -97,6 +99,7 @@ void readStreamSettings(Launcher& launcher, const IniFile& ini)
         files.error = expandEnvironment(files.error);
     }
     files.appendError = settingIs(ini, kErrorAppendKey, L"yes");
+    return files;
 }
 
 void appendCmdArguments(Launcher& launcher, const IniFile& ini)
@@ -122,14 +125,13 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
         return OptionAssembly::incomplete;
     }
     const LayeredIniFile& ini = *settings;
-    const BuiltClassPath classPath = readClassPath(launcher, ini, *launcherPath);
+    const BuiltClassPath classPath = readClassPath(launcher.trace, ini, *launcherPath);
     launcher.classPathNote = classPathNote(classPath);
     // A modular application may have no class path at all. Entries that
     // found nothing are named: the key was set, just not right.
     if (classPath.text.empty() && launcher.settings.mainModule.empty()) {
-        ShowErrorBox(launcher.splash.window, classPath.unmatched.empty()
-                                                 ? LoadMessage(IDS_NO_CLASS_PATH)
-                                                 : unmatchedEntriesText(classPath.unmatched));
+        launcher.errors.show(classPath.unmatched.empty() ? LoadMessage(IDS_NO_CLASS_PATH)
+                                                         : unmatchedEntriesText(classPath.unmatched));
         return OptionAssembly::incomplete;
     }
     // The entries were expanded before the file system was asked; the names
@@ -151,7 +153,7 @@ OptionAssembly assembleJvmOptions(Launcher& launcher)
             return OptionAssembly::failed;
         }
     }
-    readStreamSettings(launcher, ini);
+    launcher.streams = readStreamSettings(ini);
     appendCmdArguments(launcher, ini);
     return OptionAssembly::complete;
 }

@@ -2,6 +2,8 @@
 // printf-style formatting of %s and %d, and the modal error box.
 #pragma once
 
+#include "support/boundary_guard.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -56,6 +58,8 @@ public:
     explicit ErrorReporter(const std::atomic<HWND>& owner) noexcept : owner_(owner) {}
     HWND owner() const noexcept { return owner_.load(); }
     int show(MessageRef text) const { return ShowErrorBox(owner(), text); }
+    // For a guarded boundary: the box it shows is owned the same way.
+    ErrorBox box() const noexcept { return ErrorBox{&owner_}; }
 
 private:
     const std::atomic<HWND>& owner_;
