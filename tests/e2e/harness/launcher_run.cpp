@@ -248,8 +248,9 @@ LauncherProcess::LauncherProcess(const Installation& installation, const RunOpti
         ::CloseHandle(errorEnd);
     }
     if (!created) {
+        const DWORD error = ::GetLastError();
         closePipes();
-        throw std::runtime_error("cannot start the launcher");
+        throw std::runtime_error("cannot start the launcher: error " + std::to_string(error));
     }
     ::CloseHandle(process.hThread);
     process_ = process.hProcess;
