@@ -6,6 +6,9 @@
 #   wine-env.sh teardown STATE  stop what setup started
 #   wine-env.sh run STATE ARCH PROGRAM [ARGS...]   run a Windows program
 #
+# A run without a setup before it (ctest listing the cases of a test
+# program before its fixture ran, or a program run by hand) brings up the
+# environment for itself and takes it down after.
 # STATE is a folder that holds the prefix, the preload shim and the record
 # of what was started. Set VELMAR_KEEP_BINFMT=1 to leave the qemu-i386
 # registration in place at teardown (when several runs share the machine).
@@ -15,6 +18,14 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 command=${1:?usage: wine-env.sh setup|teardown|run STATE ...}
 state=${2:?state folder missing}
 shift 2
+# ctest's resource allocation names the lane a test was given, as
+# "id:laneN,slots:1": lane 1 is STATE itself, lane N the folder STATE-N.
+lane=${CTEST_RESOURCE_GROUP_0_PREFIX:-}
+lane=${lane#id:lane}
+lane=${lane%%,*}
+if [ "$command" = run ] && [ -n "$lane" ] && [ "$lane" != 1 ]; then
+    state="$state-$lane"
+fi
 mkdir -p "$state"
 state=$(cd "$state" && pwd)
 
@@ -142,10 +153,49 @@ teardown() {
     fi
 }
 
+# True when a setup has the environment up: the prefix is booted and its
+# wineserver runs. The probe that finds no server has started one with
+# none of setup's steps after it; it is stopped again for setup to redo.
+environment_up() {
+    [ -f "$state/prefix/.velmar-ready" ] || return 1
+    (
+        wine_environment
+        status=0
+        wineserver -p </dev/null >/dev/null 2>&1 || status=$?
+        if [ "$status" -ne 2 ]; then
+            wineserver -k </dev/null >/dev/null 2>&1 || true
+            wineserver -w </dev/null >/dev/null 2>&1 || true
+        fi
+        [ "$status" -eq 2 ]
+    )
+}
+
 run() {
+    # A test that changes the prefix has it to itself; ctest's lanes see to
+    # that, and this lock when ctest runs without them (no resource spec
+    # file). The programs started below do not inherit it.
+    if [ -n "${VELMAR_WINE_CHANGES_PREFIX:-}" ]; then
+        exec 9>"$state/prefix.lock"
+        flock 9
+    fi
+    if environment_up 9>&-; then
+        wine_environment
+        run_program "$@" 9>&-
+        return
+    fi
+    # Only the program's output goes to standard output: ctest parses it
+    # when it lists the cases.
+    setup </dev/null >&2 9>&-
+    wine_environment
+    local status=0
+    run_program "$@" 9>&- || status=$?
+    teardown </dev/null >&2 9>&-
+    return "$status"
+}
+
+run_program() {
     local arch=${1:?architecture missing}
     shift
-    wine_environment
     local loader=/usr/lib/wine/wine
     if [ "$arch" = x64 ]; then
         loader=/usr/lib/wine/wine64
@@ -158,7 +208,9 @@ run() {
     out=$(mktemp)
     err=$(mktemp)
     "$loader" "$@" >"$out" 2>"$err" </dev/null || status=$?
-    cat "$out"
+    # Wine's C runtime ends lines with CR LF; ctest parses the listing of
+    # the cases by lines.
+    tr -d '\r' <"$out"
     cat "$err" >&2
     # Under qemu-user a 32-bit test program can die at its first failure
     # while Wine still reports success: a test program's run counts only
